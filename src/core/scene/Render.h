@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+
+namespace zel {
+
+class PartView;
+class Scene;
+
+// Nearest-neighbour index: the source index (0..srcLen-1) whose pixel covers
+// destination index d when srcLen pixels are stretched over destLen.
+inline int scaledIndex(int d, int destLen, int srcLen)
+{
+    return int(((2 * qint64(d) + 1) * srcLen) / (2 * qint64(destLen)));
+}
+
+// Stretches sourceRect of source over dest on an RGB32 canvas with
+// nearest-neighbour sampling, limited to clip (canvas coordinates; an empty
+// clip means the whole canvas). With transparent set, source pixels that are
+// exactly white leave the canvas untouched.
+void blitScaled(QImage &canvas, const QRect &dest, const QImage &source,
+                const QRect &sourceRect, bool transparent, const QRect &clip = QRect());
+
+// dest becomes a 24-bit (BGR888) black-and-white copy of source: white exactly
+// where blue + green + red >= 386. Does nothing when source is null.
+void MakeMonochrome(QImage &dest, const QImage &source);
+
+// dest becomes a 24-bit (BGR888) gray copy of source, level (b + g + r) / 3.
+void MakeGrayscale(QImage &dest, const QImage &source);
+
+// Draws one part onto an RGB32 canvas: converted (monochrome taking
+// precedence over grayscale) at the source's own size, then stretched into
+// rect, white pixels skipped when transparent is set.
+void RenderPart(QImage &canvas, const QRect &rect, const QImage &source,
+                bool monochrome, bool grayscale, bool transparent);
+
+// Repaints a part's display bitmap, every pixel opaque.
+void RefreshPartImage(PartView &image, const QRect &rect, const QImage &source,
+                      bool monochrome, bool grayscale);
+
+// The whole picture: the background colour and every part, bottom first,
+// clipped to the background, without selection frames. RGB32.
+QImage RenderScene(const Scene &scene);
+
+} // namespace zel

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "Bitmap.h"
+#include "PartView.h"
+#include "UiState.h"
+
+#include <QObject>
+#include <QSize>
+
+#include <memory>
+#include <vector>
+
+namespace zel {
+
+// One part of the picture: its display image, the pixels it was made from
+// and its three flags. Flags are 32-bit values, nonzero meaning set, kept as
+// given: 0 or 1 from InsertPart, 0 or all-ones from the toggles, the byte read
+// from a document.
+struct ScenePart {
+    std::unique_ptr<PartView> Image;
+    Bitmap Source;
+    qint32 Monochrome = 0;
+    qint32 Grayscale = 0;
+    qint32 Transparent = 0;
+};
+
+// The composition: a coloured background and the parts in stacking order,
+// index 0 on top. The part at index 0 is the selected one whenever parts
+// exist. Scene operations never record history; the commands do.
+class Scene : public QObject, public ViewHost
+{
+    Q_OBJECT
+public:
+    explicit Scene(UiState &ui, QObject *parent = nullptr);
+    ~Scene() override;
+
+    UiState &ui() const { return m_ui; }
+
+    // The frame panel around the background is the background size plus
+    // FrameExtraWidth x FrameExtraHeight; setting one sets the other.
+    int FrameExtraWidth = 6;
+    int FrameExtraHeight = 6;
+    static constexpr QSize kDefaultBackground{514, 386};
+
+    QSize frameSize() const { return m_background + QSize(FrameExtraWidth, FrameExtraHeight); }
+    void setFrameSize(int width, int height);
+    QSize backgroundSize() const { return m_background; }
+    void setBackgroundSize(const QSize &size);
+
+    Colour backgroundColour() const { return m_colour; }
+    void setBackgroundColour(Colour colour);
+
+    int SelectedIndex = -1;
+
+    int count() const { return int(m_parts.size()); }
+    bool isEmpty() const { return m_parts.empty(); }
+    const ScenePart &part(int index) const { return m_parts[size_t(index)]; }
+    ScenePart &part(int index) { return m_parts[size_t(index)]; }
+    int indexOf(const PartView *image) const;
+
+    // The views as painted, back to front. Equal to the reversed part order
+    // except in the middle of RestorePartOrder.
+    const std::vector<PartView *> &stacking() const { return m_stacking; }
+    // The front-most visible view containing a background point.
+    PartView *viewAt(const QPoint &point) const;
+
+    // Scene operations.
+    void SetupPartImage(PartView &image, int width, int height, const Bitmap &source,
+                        qint32 monochrome, qint32 grayscale, qint32 transparent);
+    void InsertPart(int left, int top, int width, int height, const Bitmap &source,
+                    qint32 monochrome, qint32 grayscale, qint32 transparent);
+    Bitmap RemoveTopPart();
+    void MovePart(int from, int to);
+    void SelectPart(PartView *image);
+    void RestorePartOrder(int index);
+    void DrawPartFrame(int index, bool unselected);
+    void FrameSelectedPart() { DrawPartFrame(0, false); }
+    void FramePartUnselected(int index) { DrawPartFrame(index, true); }
+    void SetTransparentMode(qint32 value);
+    void SetMonochrome(qint32 value);
+    void SetGrayscale(qint32 value);
+    void UpdateSelectionMenus();
+    void ClearSelection();
+
+    // Adds a part below all others, framed as unselected, without selecting
+    // anything: how a document's parts come in, top part first.
+    void appendLoadedPart(const QRect &bounds, const Bitmap &source, qint32 monochrome,
+                          qint32 grayscale, qint32 transparent);
+    // Removes every part (their sources go with them).
+    void removeAllParts();
+
+    // Status panel 1 := bounds of the part at index 0.
+    void showTopBounds();
+
+    void viewDamaged(const QRect &area) override { emit damaged(area); }
+
+signals:
+    // Something within area (background coordinates) must be repainted.
+    void damaged(const QRect &area);
+    // The background's size or colour changed.
+    void backgroundChanged();
+    // A part was added or removed.
+    void partsChanged();
+
+private:
+    std::unique_ptr<PartView> createView();
+    void bringToFront(PartView *view);
+    void dropFromStacking(PartView *view);
+
+    UiState &m_ui;
+    QSize m_background = kDefaultBackground;
+    Colour m_colour = kWhite;
+    std::vector<ScenePart> m_parts;
+    std::vector<PartView *> m_stacking;
+};
+
+} // namespace zel
