@@ -1,12 +1,460 @@
 #include "MainWindow.h"
 
+#include "Canvas.h"
+#include "EditCommands.h"
+#include "Fonts.h"
+#include "MenuTable.h"
+#include "PictureCommands.h"
+#include "PictureFiles.h"
+#include "QtPorts.h"
+#include "SizeCommands.h"
+#include "SizeDialogs.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QVBoxLayout>
+
 namespace zel {
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent)
+namespace {
+
+constexpr int kFrameBorder = 3; // one-pixel line plus a two-pixel border, each side
+
+template<class T>
+T &portOr(T *given, std::unique_ptr<T> &own)
 {
-    setWindowTitle(QStringLiteral("Zelvane - (無題)"));
+    return given ? *given : *own;
+}
+
+} // namespace
+
+MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
+    : QMainWindow(parent)
+    , m_ownDialogs(ports.dialogs ? nullptr : std::make_unique<QtDialogs>(this))
+    , m_ownClipboard(ports.clipboard ? nullptr : std::make_unique<QtClipboard>())
+    , m_dialogs(portOr(ports.dialogs, m_ownDialogs))
+    , m_clipboard(portOr(ports.clipboard, m_ownClipboard))
+    , m_scene(m_ui)
+    , m_document(m_scene, m_history, m_dialogs)
+    , m_mover(m_scene, m_history, *this)
+    , m_setCursorPos(ports.setCursorPos ? ports.setCursorPos
+                                        : [](const QPoint &p) { QCursor::setPos(p); })
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildWindow();
+    buildMenus();
+    bindUiState();
+    FormCreate();
+    // The dialogs are made once, hidden, and reused.
+    m_form2 = std::make_unique<TForm2>(m_scene, desktopScreenMetrics(), this);
+    m_form6 = std::make_unique<TForm6>(this);
+    // Keys must reach a move in progress wherever the focus is.
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow()
+{
+    // The history's and the scene's bitmaps go with their owners; empty the
+    // history first so that no entry outlives the scene it refers to.
+    m_history.ClearHistory();
+}
+
+void MainWindow::buildWindow()
+{
+    registerFontSubstitutions();
+    setFont(proportionalGothic(15));
     resize(607, 506);
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_panel3 = new QWidget(central);
+    m_panel3->setObjectName(QStringLiteral("Panel3"));
+    m_panel3->setFixedHeight(28);
+    m_panel3->hide();
+    layout->addWidget(m_panel3);
+
+    m_scrollBox = new QScrollArea(central);
+    m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
+    m_scrollBox->setFrameShape(QFrame::NoFrame);
+    m_scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_scrollBox->setBackgroundRole(QPalette::Dark);
+    layout->addWidget(m_scrollBox, 1);
+
+    m_panel1 = new QFrame;
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_panel1->setLineWidth(1);
+    m_canvas = new Canvas(m_scene, m_panel1);
+    m_canvas->move(kFrameBorder, kFrameBorder);
+    m_scrollBox->setWidget(m_panel1);
+    setCentralWidget(central);
+    setAcceptDrops(true);
+
+    auto followBackground = [this] {
+        m_panel1->setFixedSize(m_scene.frameSize());
+    };
+    connect(&m_scene, &Scene::backgroundChanged, this, followBackground);
+
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setFixedHeight(21);
+    for (int i = 0; i < 2; ++i) {
+        m_statusPanels[size_t(i)] = new QLabel(status);
+        m_statusPanels[size_t(i)]->setFixedWidth(i == 0 ? 400 : 250);
+        m_statusPanels[size_t(i)]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        status->addWidget(m_statusPanels[size_t(i)]);
+    }
+    setStatusBar(status);
+
+    connect(m_canvas, &Canvas::pressed, this,
+            [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers) { onCanvasPressed(p, b); });
+    connect(m_canvas, &Canvas::moved, this,
+            [this](QPoint p, Qt::MouseButtons, Qt::KeyboardModifiers) { onCanvasMoved(p); });
+    connect(m_canvas, &Canvas::released, this,
+            [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers) { onCanvasReleased(p, b); });
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    for (const TopMenu &top : menuTable()) {
+        QMenu *menu = bar->addMenu(QString::fromUtf8(top.caption));
+        menu->setObjectName(QString::fromLatin1(top.name));
+        m_menus.push_back(menu);
+        for (const MenuRow &row : top.rows) {
+            if (row.item == Item::Count) {
+                menu->addSeparator();
+                continue;
+            }
+            auto *action = menu->addAction(QString::fromUtf8(row.caption));
+            action->setObjectName(QString::fromLatin1(itemName(row.item)));
+            action->setShortcut(row.shortcut);
+            action->setStatusTip(QString::fromUtf8(row.hint));
+            m_actions[size_t(row.item)] = action;
+            m_ui.setCaption(row.item, action->text());
+            if (row.item == Item::MonochromeItem || row.item == Item::GrayItem
+                || row.item == Item::TransparentModeItem)
+                action->setCheckable(true);
+            const Item item = row.item;
+            connect(action, &QAction::triggered, this, [this, item] { trigger(item); });
+        }
+    }
+    connect(menu("FileItem"), &QMenu::aboutToShow, this, &MainWindow::FileItemClick);
+    connect(menu("EditItem"), &QMenu::aboutToShow, this, &MainWindow::EditItemClick);
+    connect(menu("PictureItem"), &QMenu::aboutToShow, this, &MainWindow::PictureItemClick);
+}
+
+QMenu *MainWindow::menu(const char *name) const
+{
+    for (QMenu *menu : m_menus)
+        if (menu->objectName() == QLatin1String(name))
+            return menu;
+    return nullptr;
+}
+
+void MainWindow::bindUiState()
+{
+    for (int i = 0; i < kItemCount; ++i)
+        syncAction(Item(i));
+    connect(&m_ui, &UiState::itemChanged, this, &MainWindow::syncAction);
+    connect(&m_ui, &UiState::statusChanged, this,
+            [this](int panel) { m_statusPanels[size_t(panel)]->setText(m_ui.statusText(panel)); });
+    connect(&m_ui, &UiState::titleChanged, this, &QWidget::setWindowTitle);
+}
+
+void MainWindow::syncAction(Item item)
+{
+    QAction *action = m_actions[size_t(item)];
+    if (!action)
+        return;
+    action->setEnabled(m_ui.isEnabled(item));
+    action->setChecked(m_ui.isChecked(item));
+    action->setText(m_ui.caption(item));
+}
+
+void MainWindow::FormCreate()
+{
+    m_scene.SelectedIndex = -1;
+    m_document.setUntitledTitle();
+    setWindowTitle(m_ui.title());
+    m_history.HistoryPos = 0;
+    m_panel1->setFixedSize(m_scene.frameSize());
+    m_scene.FrameExtraWidth = m_panel1->width() - m_canvas->width();
+    m_scene.FrameExtraHeight = m_panel1->height() - m_canvas->height();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        m_jpeg.paletteDisplay = screen->depth() <= 8;
+}
+
+void MainWindow::FormShow()
+{
+    m_mover.FormShow();
+}
+
+void MainWindow::FormResize()
+{
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    // Hints go to status panel 0, never over both panels.
+    if (event->type() == QEvent::StatusTip) {
+        m_ui.setStatusText(0, shortHint(static_cast<QStatusTipEvent *>(event)->tip()));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_document.FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool MainWindow::isPreviewShown() const
+{
+    return m_panel1->isHidden();
+}
+
+QStringList MainWindow::droppedFiles(const QMimeData *data) const
+{
+    if (!data || !data->hasUrls() || isPreviewShown())
+        return {};
+    QStringList files;
+    int documents = 0;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        const QString path = url.toLocalFile();
+        if (path.endsWith(QStringLiteral(".bmh"), Qt::CaseInsensitive))
+            ++documents;
+        else if (pictureKindOf(path) == PictureKind::Unknown)
+            return {};
+        files << path;
+    }
+    // One document alone, or any number of pictures.
+    if (documents > 1 || (documents == 1 && files.size() > 1))
+        return {};
+    return files;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    openDroppedFiles(files);
+}
+
+void MainWindow::openDroppedFiles(const QStringList &files)
+{
+    if (files.size() == 1 && files.first().endsWith(QStringLiteral(".bmh"), Qt::CaseInsensitive)) {
+        // Opening replaces the document: ask about unsaved changes first.
+        if (m_document.FormClose())
+            m_document.openFile(files.first());
+        return;
+    }
+    for (const QString &file : files)
+        PastePictureFile(m_scene, m_history, m_dialogs, file, m_jpeg);
+}
+
+void MainWindow::FileItemClick()
+{
+    zel::FileItemClick(m_scene);
+}
+
+void MainWindow::EditItemClick()
+{
+    zel::EditItemClick(m_scene, m_history, m_clipboard);
+}
+
+void MainWindow::PictureItemClick()
+{
+    zel::PictureItemClick(m_scene);
+}
+
+void MainWindow::ExitItemClick()
+{
+    close();
+}
+
+void MainWindow::trigger(Item item)
+{
+    if (const auto handler = handlerFor(item))
+        handler();
+    // A checkable action flips itself when triggered; the check marks
+    // belong to the core's state.
+    syncAction(item);
+}
+
+std::function<void()> MainWindow::handlerFor(Item item)
+{
+    const bool hasParts = !m_scene.isEmpty();
+    switch (item) {
+    case Item::NewItem:
+        return [this, hasParts] { if (hasParts) m_document.NewItemClick(); };
+    case Item::OpenItem:
+        return [this] { m_document.OpenItemClick(); };
+    case Item::SaveItem:
+        return [this, hasParts] { if (hasParts) m_document.SaveItemClick(); };
+    case Item::SaveAsItem:
+        return [this, hasParts] { if (hasParts) m_document.SaveAsItemClick(); };
+    case Item::ExitItem:
+        return [this] { ExitItemClick(); };
+    case Item::UndoItem:
+        return [this] { UndoItemClick(m_scene, m_history); };
+    case Item::RedoItem:
+        return [this] { RedoItemClick(m_scene, m_history); };
+    case Item::CutItem:
+        return [this] { CutItemClick(m_scene, m_history, m_clipboard); };
+    case Item::CopyItem:
+        return [this] { CopyItemClick(m_scene, m_clipboard); };
+    case Item::PasteItem:
+        return [this] { PasteItemClick(m_scene, m_history, m_clipboard); };
+    case Item::ClearItem:
+        return [this] { ClearItemClick(m_scene, m_history); };
+    case Item::PasteFromFileItem:
+        return [this] { PasteFromFileItemClick(m_scene, m_history, m_dialogs, m_jpeg); };
+    case Item::MonochromeItem:
+        return [this] { MonochromeItemClick(m_scene, m_history); };
+    case Item::GrayItem:
+        return [this] { GrayItemClick(m_scene, m_history); };
+    case Item::TransparentModeItem:
+        return [this] { TransparentModeItemClick(m_scene, m_history); };
+    case Item::SaveBitmapItem:
+        return [this] { SaveBitmapItemClick(m_scene, m_dialogs); };
+    case Item::SaveClipboardItem:
+        return [this] { SaveClipboardItemClick(m_scene, m_clipboard); };
+    case Item::MoveItem:
+        return [this] { m_mover.MoveItemClick(); };
+    case Item::PartSizeItem:
+        return [this] { PartSizeItemClick(m_scene, m_history, *m_form6); };
+    case Item::SizeItem:
+        return [this] { SizeItemClick(m_scene, m_history, *m_form2); };
+    case Item::BKColorItem:
+        return [this] { BKColorItemClick(m_scene, m_history, m_dialogs); };
+    default:
+        return {};
+    }
+}
+
+void MainWindow::onCanvasPressed(QPoint point, Qt::MouseButton button)
+{
+    if (PartView *view = m_scene.viewAt(point))
+        m_mover.ImageMouseDown(view, button, point - view->bounds().topLeft());
+    else if (m_mover.Dragging)
+        m_mover.mouseReleased(point, m_canvas->rect().contains(point)); // a click ends a keyboard move
+}
+
+void MainWindow::onCanvasMoved(QPoint point)
+{
+    m_mover.mouseMoved(point, m_canvas->rect().contains(point));
+}
+
+void MainWindow::onCanvasReleased(QPoint point, Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        m_mover.mouseReleased(point, m_canvas->rect().contains(point));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool press = event->type() == QEvent::KeyPress;
+    if (!press && event->type() != QEvent::KeyRelease)
+        return QMainWindow::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    const int vk = virtualKey(key->key());
+    if (vk == 0)
+        return false;
+    if (!press) {
+        if (!key->isAutoRepeat())
+            m_mover.WMKeyUp(vk);
+        return false;
+    }
+    return m_mover.WMKeyDown(vk);
+}
+
+int MainWindow::dragThreshold() const
+{
+    return QApplication::startDragDistance();
+}
+
+void MainWindow::placePointer(const QPoint &backgroundPoint)
+{
+    m_setCursorPos(m_canvas->mapToGlobal(backgroundPoint));
+}
+
+void MainWindow::showPointer(Pointer pointer)
+{
+    switch (pointer) {
+    case Pointer::Normal: m_canvas->unsetCursor(); break;
+    case Pointer::Hand: m_canvas->setCursor(Qt::PointingHandCursor); break;
+    case Pointer::Forbidden: m_canvas->setCursor(Qt::ForbiddenCursor); break;
+    }
+}
+
+void MainWindow::capturePointer(bool capture)
+{
+    if (capture)
+        m_canvas->grabMouse();
+    else if (QWidget::mouseGrabber() == m_canvas)
+        m_canvas->releaseMouse();
 }
 
 } // namespace zel

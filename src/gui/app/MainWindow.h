@@ -1,14 +1,129 @@
 #pragma once
 
+#include "DocumentCommands.h"
+#include "EditHistory.h"
+#include "JpegCodec.h"
+#include "PartMover.h"
+#include "Ports.h"
+#include "Scene.h"
+#include "UiState.h"
+
 #include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollArea;
 
 namespace zel {
 
-class MainWindow : public QMainWindow
+class Canvas;
+class TForm2;
+class TForm6;
+
+// Where the window gets its modal choices and clipboard from. Left empty,
+// the real dialogs and the system clipboard are used.
+struct WindowPorts {
+    Dialogs *dialogs = nullptr;
+    ClipboardPort *clipboard = nullptr;
+    // Moves the mouse pointer to a screen position; QCursor::setPos if empty.
+    std::function<void(const QPoint &)> setCursorPos;
+};
+
+// The one window: the scene in its frame inside a scrolling area, the menu
+// bar, the status bar and the (normally hidden) preview toolbar. It owns the
+// scene, the history and the document, and binds its actions and labels to
+// the UiState the core keeps.
+class MainWindow : public QMainWindow, private MoveHost
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(WindowPorts ports = {}, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Scene &scene() { return m_scene; }
+    EditHistory &history() { return m_history; }
+    UiState &ui() { return m_ui; }
+    DocumentCommands &document() { return m_document; }
+    QAction *action(Item item) const { return m_actions[size_t(item)]; }
+    QMenu *menu(const char *name) const;
+    Canvas *canvas() const { return m_canvas; }
+    QFrame *framePanel() const { return m_panel1; }
+    QLabel *statusPanel(int index) const { return m_statusPanels[size_t(index)]; }
+    PartMover &mover() { return m_mover; }
+    // The print preview is shown in place of the editing view.
+    bool isPreviewShown() const;
+
+    // The menu-opening handlers.
+    void FileItemClick();
+    void EditItemClick();
+    void PictureItemClick();
+
+    // Runs an item's command as its menu item would.
+    void trigger(Item item);
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void buildWindow();
+    void buildMenus();
+    void bindUiState();
+    void syncAction(Item item);
+    std::function<void()> handlerFor(Item item);
+
+    void ExitItemClick();
+    // Files dropped from a file manager: pictures are pasted, a document is
+    // opened. Empty when the drop is not one we take.
+    QStringList droppedFiles(const QMimeData *data) const;
+    void openDroppedFiles(const QStringList &files);
+    void onCanvasPressed(QPoint point, Qt::MouseButton button);
+    void onCanvasMoved(QPoint point);
+    void onCanvasReleased(QPoint point, Qt::MouseButton button);
+
+    // MoveHost
+    int dragThreshold() const override;
+    void placePointer(const QPoint &backgroundPoint) override;
+    void showPointer(Pointer pointer) override;
+    void capturePointer(bool capture) override;
+
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    std::unique_ptr<ClipboardPort> m_ownClipboard;
+    Dialogs &m_dialogs;
+    ClipboardPort &m_clipboard;
+
+    UiState m_ui;
+    Scene m_scene;
+    EditHistory m_history;
+    DocumentCommands m_document;
+    JpegDecodeOptions m_jpeg;
+    PartMover m_mover;
+    std::unique_ptr<TForm2> m_form2;
+    std::unique_ptr<TForm6> m_form6;
+    std::function<void(const QPoint &)> m_setCursorPos;
+
+    QWidget *m_panel3 = nullptr;
+    QScrollArea *m_scrollBox = nullptr;
+    QFrame *m_panel1 = nullptr;
+    Canvas *m_canvas = nullptr;
+    std::array<QLabel *, 2> m_statusPanels{};
+    std::array<QAction *, kItemCount> m_actions{};
+    std::vector<QMenu *> m_menus;
 };
 
 } // namespace zel

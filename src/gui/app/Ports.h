@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Bitmap.h"
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+namespace zel {
+
+// A file dialog as the commands configure it. The filter is written in the
+// "Description|*.a;*.b|Description|*.c" form the commands are defined with;
+// the Qt side turns it into its own.
+struct FileRequest {
+    enum Mode { Open, Save };
+    Mode mode = Open;
+    QString filter;
+    QString defaultSuffix;   // added to a typed name without one
+    QString fileName;        // preset name
+    bool confirmOverwrite = false;
+};
+
+enum class Answer { Ok, Yes, No, Cancel };
+
+// Every modal choice the commands ask for. The window's implementation shows
+// real dialogs; tests answer from a script without blocking.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // The chosen full path, or an empty string when cancelled.
+    virtual QString chooseFile(const FileRequest &request) = 0;
+    // Yes/No/Cancel question without an icon, Yes the default.
+    virtual Answer askYesNoCancel(const QString &caption, const QString &text) = 0;
+    // A plain message with an OK button.
+    virtual void showMessage(const QString &text) = 0;
+    // The program's general error display, for errors a command does not handle.
+    virtual void showError(const QString &text) = 0;
+    // The colour dialog preset to initial; nothing when cancelled.
+    virtual std::optional<Colour> chooseColour(Colour initial) = 0;
+};
+
+// The clipboard's bitmap format.
+class ClipboardPort
+{
+public:
+    virtual ~ClipboardPort() = default;
+    virtual bool hasBitmap() const = 0;
+    virtual QImage bitmap() const = 0;
+    virtual void setBitmap(const QImage &image) = 0;
+};
+
+} // namespace zel

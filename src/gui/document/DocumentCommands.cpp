@@ -1,0 +1,153 @@
+#include "DocumentCommands.h"
+
+#include "DocumentFile.h"
+#include "EditHistory.h"
+#include "Scene.h"
+
+namespace zel {
+
+const char *const kDocumentFilter = "Zelvaneﾌｧｲﾙ(*.BMH)|*.BMH";
+
+namespace {
+
+const QString kProductName = QStringLiteral("Zelvane");
+
+FileRequest documentRequest(FileRequest::Mode mode, const QString &fileName)
+{
+    FileRequest request;
+    request.mode = mode;
+    request.filter = QString::fromUtf8(kDocumentFilter);
+    request.defaultSuffix = QStringLiteral("BMH");
+    request.fileName = fileName;
+    request.confirmOverwrite = mode == FileRequest::Save;
+    return request;
+}
+
+} // namespace
+
+DocumentCommands::DocumentCommands(Scene &scene, EditHistory &history, Dialogs &dialogs)
+    : m_scene(scene)
+    , m_history(history)
+    , m_dialogs(dialogs)
+{
+}
+
+bool DocumentCommands::isModified() const
+{
+    return m_history.HistoryPos > 0;
+}
+
+void DocumentCommands::setUntitledTitle()
+{
+    m_scene.ui().setTitle(kProductName + QStringLiteral(" - (無題)"));
+}
+
+void DocumentCommands::setNamedTitle()
+{
+    m_scene.ui().setTitle(kProductName + QStringLiteral(" - ") + CurrentFileName);
+}
+
+QString DocumentCommands::fileMessage(const char *ending) const
+{
+    return QStringLiteral("ﾌｧｲﾙ<") + CurrentFileName + QString::fromUtf8(ending);
+}
+
+void DocumentCommands::NewDocument()
+{
+    m_history.ClearHistory();
+    m_scene.removeAllParts();
+    m_scene.setFrameSize(520, 392);
+    CurrentFileName.clear();
+    m_scene.ClearSelection();
+    setUntitledTitle();
+}
+
+void DocumentCommands::OpenItemClick()
+{
+    const QString path = m_dialogs.chooseFile(documentRequest(FileRequest::Open, QString()));
+    if (path.isEmpty())
+        return;
+    openFile(path);
+}
+
+bool DocumentCommands::openFile(const QString &path)
+{
+    NewDocument();
+    CurrentFileName = path;
+    switch (openDocumentFile(path, m_scene)) {
+    case OpenError::Open:
+        m_dialogs.showMessage(fileMessage(">のオープンに失敗しました"));
+        CurrentFileName.clear();
+        return false;
+    case OpenError::Read:
+        m_dialogs.showMessage(fileMessage(">の読み込みに失敗しました"));
+        CurrentFileName.clear();
+        return false;
+    case OpenError::None:
+        break;
+    }
+    setNamedTitle();
+    m_history.ClearHistory();
+    return true;
+}
+
+void DocumentCommands::SaveItemClick()
+{
+    if (!CurrentFileName.isEmpty())
+        SaveDocument();
+    else
+        SaveAsItemClick();
+}
+
+void DocumentCommands::SaveAsItemClick()
+{
+    const QString path = m_dialogs.chooseFile(documentRequest(FileRequest::Save, CurrentFileName));
+    if (path.isEmpty())
+        return;
+    CurrentFileName = path;
+    SaveDocument();
+}
+
+bool DocumentCommands::SaveDocument()
+{
+    // The new file replaces the old one only once it is complete, so a
+    // failed save leaves the previous file as it was.
+    switch (saveDocumentFile(CurrentFileName, m_scene)) {
+    case SaveError::Create:
+        m_dialogs.showMessage(fileMessage(">の作成に失敗しました"));
+        return false;
+    case SaveError::Write:
+        m_dialogs.showMessage(fileMessage(">の書き込みに失敗しました"));
+        return false;
+    case SaveError::None:
+        break;
+    }
+    m_history.ClearHistory();
+    setNamedTitle();
+    return true;
+}
+
+bool DocumentCommands::FormClose()
+{
+    if (!isModified())
+        return true;
+    const QString first = CurrentFileName.isEmpty() ? QStringLiteral("編集されています。")
+                                                    : QStringLiteral("内容が変更されています。");
+    switch (m_dialogs.askYesNoCancel(kProductName, first + QStringLiteral("\r\n保存しますか？"))) {
+    case Answer::No:
+        return true;
+    case Answer::Yes: {
+        const QString path =
+            m_dialogs.chooseFile(documentRequest(FileRequest::Save, CurrentFileName));
+        if (path.isEmpty())
+            return false;
+        CurrentFileName = path;
+        // Closing after a failed save would throw the work away: stay open.
+        return SaveDocument();
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace zel

@@ -1,0 +1,448 @@
+// New, Open, Save, Save As and the close prompt, and the picture import and
+// export commands, through the main window with scripted dialogs.
+#include "WindowFixture.h"
+
+#include "Canvas.h"
+#include "EditHistory.h"
+#include "JpegCodec.h"
+#include "Render.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeJpeg(const QString &path, const QImage &image)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QString error;
+    QVERIFY2(encodeJpeg(file, image, &error), qPrintable(error));
+}
+
+// Limits the size of files this process may write, so that a save fails
+// part way even for root, whom read-only folders do not stop.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class DocumentCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void saveUntitledAsksForName();
+    void saveNamedWritesWithoutDialog();
+    void openRestoresDocument();
+    void openFailuresLeaveUntitledDocument();
+    void cancelledOpenChangesNothing();
+    void newDiscardsWithoutPrompt();
+    void closePromptTexts();
+    void closePromptAnswers();
+    void failedSaveKeepsOldFileAndWindow();
+    void failedCloseSaveKeepsWindowOpen();
+    void createFailureReported();
+    void emptyDocumentRoundTrip();
+
+    void pasteFromFileByKind_data();
+    void pasteFromFileByKind();
+    void brokenJpegChangesNothing();
+    void unknownKindInsertsNothing();
+    void saveBitmapWritesRenderedPicture();
+    void saveClipboardPutsRenderedPicture();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void DocumentCommandsTest::saveUntitledAsksForName()
+{
+    WindowFixture f;
+    f.paste(30, 20, 0xFF123456u);
+    const QString file = path(QStringLiteral("first.BMH"));
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::SaveItem);
+    QCOMPARE(f.dialogs.fileRequests.size(), 1);
+    const FileRequest request = f.dialogs.fileRequests.first();
+    QCOMPARE(request.mode, FileRequest::Save);
+    QCOMPARE(request.filter, QStringLiteral("Zelvaneﾌｧｲﾙ(*.BMH)|*.BMH"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("BMH"));
+    QVERIFY(request.confirmOverwrite);
+    QCOMPARE(request.fileName, QString());
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
+    QCOMPARE(f.history().count(), 0);
+    QVERIFY(!f.window->document().isModified());
+    // Nothing before the save can be undone.
+    f.window->trigger(Item::UndoItem);
+    QCOMPARE(f.scene().count(), 1);
+}
+
+void DocumentCommandsTest::saveNamedWritesWithoutDialog()
+{
+    WindowFixture f;
+    f.paste(30, 20, 0xFF123456u);
+    const QString file = path(QStringLiteral("named.BMH"));
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::SaveAsItem);
+    QFile::remove(file);
+    f.window->trigger(Item::SaveItem); // unchanged since the last save, written all the same
+    QCOMPARE(f.dialogs.fileRequests.size(), 1);
+    QVERIFY(QFile::exists(file));
+    // Save As presets the current name.
+    f.dialogs.files.push_back(QString());
+    f.window->trigger(Item::SaveAsItem);
+    QCOMPARE(f.dialogs.fileRequests.last().fileName, file);
+}
+
+void DocumentCommandsTest::openRestoresDocument()
+{
+    const QString file = path(QStringLiteral("doc.BMH"));
+    {
+        WindowFixture f;
+        f.paste(30, 20, 0xFF0000FFu);
+        f.paste(10, 40, 0xFF00FF00u);
+        f.scene().part(0).Image->setBounds(QRect(5, 6, 10, 40));
+        f.dialogs.colours.push_back(Colour(0x00112233));
+        f.window->trigger(Item::BKColorItem);
+        f.dialogs.files.push_back(file);
+        f.window->trigger(Item::SaveAsItem);
+    }
+    WindowFixture f;
+    f.paste(1, 1, 0xFF000000u); // modified: discarded without a prompt
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::OpenItem);
+    QCOMPARE(f.dialogs.fileRequests.first().mode, FileRequest::Open);
+    QCOMPARE(f.dialogs.fileRequests.first().filter, QStringLiteral("Zelvaneﾌｧｲﾙ(*.BMH)|*.BMH"));
+    QVERIFY(f.dialogs.questions.isEmpty());
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
+    QCOMPARE(f.scene().count(), 2);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(5, 6, 10, 40));
+    QCOMPARE(f.scene().part(1).Source.image.pixel(0, 0), 0xFF0000FFu);
+    QCOMPARE(f.scene().backgroundColour(), Colour(0x00112233));
+    QCOMPARE(f.history().count(), 0);
+    QCOMPARE(f.window->statusPanel(1)->text(), QStringLiteral("(5, 6, 10, 40)"));
+    QVERIFY(f.window->close()); // not modified: no prompt
+    QVERIFY(f.dialogs.questions.isEmpty());
+}
+
+void DocumentCommandsTest::openFailuresLeaveUntitledDocument()
+{
+    const QString garbage = path(QStringLiteral("garbage.BMH"));
+    {
+        QFile file(garbage);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("too short");
+    }
+    WindowFixture f;
+    f.paste(3, 3, 0xFF000000u);
+    f.dialogs.files.push_back(garbage);
+    f.window->trigger(Item::OpenItem);
+    QCOMPARE(f.dialogs.messages,
+             QStringList{QStringLiteral("ﾌｧｲﾙ<") + garbage + QStringLiteral(">の読み込みに失敗しました")});
+    QCOMPARE(f.scene().count(), 0);
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
+    QVERIFY(f.window->document().CurrentFileName.isEmpty());
+
+    // A folder cannot be opened as a file.
+    f.dialogs.files.push_back(m_dir.path());
+    f.window->trigger(Item::OpenItem);
+    QCOMPARE(f.dialogs.messages.last(),
+             QStringLiteral("ﾌｧｲﾙ<") + m_dir.path() + QStringLiteral(">のオープンに失敗しました"));
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
+}
+
+void DocumentCommandsTest::cancelledOpenChangesNothing()
+{
+    WindowFixture f;
+    f.paste(3, 3, 0xFF000000u);
+    f.window->trigger(Item::OpenItem); // no scripted answer: cancelled
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.history().count(), 1);
+}
+
+void DocumentCommandsTest::newDiscardsWithoutPrompt()
+{
+    WindowFixture f;
+    f.paste(3, 3, 0xFF000000u);
+    f.scene().setBackgroundSize(QSize(700, 500));
+    f.window->trigger(Item::NewItem);
+    QVERIFY(f.dialogs.questions.isEmpty());
+    QCOMPARE(f.scene().count(), 0);
+    QCOMPARE(f.scene().backgroundSize(), QSize(514, 386));
+    QCOMPARE(f.history().count(), 0);
+    QCOMPARE(f.scene().SelectedIndex, -1);
+    QVERIFY(!f.window->action(Item::CutItem)->isEnabled());
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
+}
+
+void DocumentCommandsTest::closePromptTexts()
+{
+    WindowFixture f;
+    f.paste(3, 3, 0xFF000000u);
+    QVERIFY(!f.window->close()); // Cancel by default
+    QCOMPARE(f.dialogs.questions,
+             QStringList{QStringLiteral("Zelvane|編集されています。\r\n保存しますか？")});
+    f.dialogs.files.push_back(path(QStringLiteral("named.BMH")));
+    f.window->trigger(Item::SaveAsItem);
+    f.window->trigger(Item::MonochromeItem);
+    QVERIFY(!f.window->close());
+    QCOMPARE(f.dialogs.questions.last(),
+             QStringLiteral("Zelvane|内容が変更されています。\r\n保存しますか？"));
+    // An edit undone leaves the document unmodified: no prompt.
+    f.window->trigger(Item::UndoItem);
+    const int asked = f.dialogs.questions.size();
+    QVERIFY(f.window->close());
+    QCOMPARE(f.dialogs.questions.size(), asked);
+}
+
+void DocumentCommandsTest::closePromptAnswers()
+{
+    {
+        WindowFixture f;
+        f.paste(3, 3, 0xFF000000u);
+        f.dialogs.answers.push_back(Answer::No);
+        QVERIFY(f.window->close());
+    }
+    {
+        WindowFixture f;
+        f.paste(3, 3, 0xFF000000u);
+        f.dialogs.answers.push_back(Answer::Yes); // then the save dialog is cancelled
+        QVERIFY(!f.window->close());
+        QCOMPARE(f.dialogs.fileRequests.size(), 1);
+    }
+    {
+        WindowFixture f;
+        f.paste(3, 3, 0xFF000000u);
+        const QString first = path(QStringLiteral("a.BMH"));
+        f.dialogs.files.push_back(first);
+        f.window->trigger(Item::SaveAsItem);
+        f.window->trigger(Item::GrayItem);
+        const QString second = path(QStringLiteral("b.BMH"));
+        f.dialogs.answers.push_back(Answer::Yes);
+        f.dialogs.files.push_back(second);
+        QVERIFY(f.window->close());
+        // The dialog is shown even for a named document, preset with its name.
+        QCOMPARE(f.dialogs.fileRequests.last().fileName, first);
+        QVERIFY(QFile::exists(second));
+    }
+}
+
+void DocumentCommandsTest::failedSaveKeepsOldFileAndWindow()
+{
+    WindowFixture f;
+    f.paste(8, 8, 0xFF000000u);
+    const QString file = path(QStringLiteral("keep.BMH"));
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::SaveAsItem);
+    const QByteArray before = readAll(file);
+    QVERIFY(before.size() > 24);
+
+    f.paste(300, 300, 0xFFFF0000u); // a larger document than the limit below allows
+    {
+        FileSizeLimit limit(4096);
+        f.window->trigger(Item::SaveItem);
+    }
+    QCOMPARE(f.dialogs.messages,
+             QStringList{QStringLiteral("ﾌｧｲﾙ<") + file + QStringLiteral(">の書き込みに失敗しました")});
+    QCOMPARE(readAll(file), before);
+    QVERIFY(f.window->document().isModified());
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
+    // No temporary file is left behind.
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.BMH")});
+}
+
+void DocumentCommandsTest::failedCloseSaveKeepsWindowOpen()
+{
+    WindowFixture f;
+    f.window->show();
+    f.paste(300, 300, 0xFFFF0000u);
+    const QString file = path(QStringLiteral("close.BMH"));
+    f.dialogs.answers.push_back(Answer::Yes);
+    f.dialogs.files.push_back(file);
+    bool closed = true;
+    {
+        FileSizeLimit limit(4096);
+        closed = f.window->close();
+    }
+    QVERIFY(!closed);
+    QVERIFY(f.window->isVisible());
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.window->document().isModified());
+    QVERIFY(!QFile::exists(file));
+}
+
+void DocumentCommandsTest::createFailureReported()
+{
+    WindowFixture f;
+    f.paste(3, 3, 0xFF000000u);
+    const QString file = path(QStringLiteral("missing/folder/x.BMH"));
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::SaveAsItem);
+    QCOMPARE(f.dialogs.messages,
+             QStringList{QStringLiteral("ﾌｧｲﾙ<") + file + QStringLiteral(">の作成に失敗しました")});
+    QVERIFY(f.window->document().isModified());
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
+    QCOMPARE(f.window->document().CurrentFileName, file); // the chosen name stays
+}
+
+void DocumentCommandsTest::emptyDocumentRoundTrip()
+{
+    WindowFixture f;
+    f.paste(3, 3, 0xFF000000u);
+    f.window->trigger(Item::ClearItem);
+    f.scene().setBackgroundSize(QSize(200, 150));
+    const QString file = path(QStringLiteral("empty.BMH"));
+    f.dialogs.answers.push_back(Answer::Yes);
+    f.dialogs.files.push_back(file);
+    QVERIFY(f.window->close());
+    QCOMPARE(readAll(file).size(), 24);
+
+    WindowFixture g;
+    g.dialogs.files.push_back(file);
+    g.window->trigger(Item::OpenItem);
+    QCOMPARE(g.scene().count(), 0);
+    QCOMPARE(g.scene().backgroundSize(), QSize(200, 150));
+    QCOMPARE(g.scene().SelectedIndex, -1);
+    QCOMPARE(g.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
+}
+
+void DocumentCommandsTest::pasteFromFileByKind_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("jpeg");
+    QTest::newRow("PHOTO.jpeg") << QStringLiteral("PHOTO.jpeg") << true;
+    QTest::newRow("photo.JPG") << QStringLiteral("photo.JPG") << true;
+    QTest::newRow("Pic.Bmp") << QStringLiteral("Pic.Bmp") << false;
+}
+
+void DocumentCommandsTest::pasteFromFileByKind()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, jpeg);
+    const QString file = path(name);
+    const QImage image = WindowFixture::solid(64, 32, qRgb(0, 0, 255));
+    if (jpeg)
+        writeJpeg(file, image);
+    else
+        QVERIFY(image.save(file, "BMP"));
+
+    WindowFixture f;
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::PasteFromFileItem);
+    QCOMPARE(f.dialogs.fileRequests.first().filter,
+             QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ･JPEGｲﾒｰｼﾞ|*.bmp;*.jpg;*.jpeg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg"));
+    QVERIFY(f.dialogs.fileRequests.first().defaultSuffix.isEmpty());
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 64, 32));
+    QCOMPARE(f.scene().part(0).Transparent, 1);
+    const QRgb pixel = f.scene().part(0).Source.image.pixel(30, 15);
+    QVERIFY(qBlue(pixel) > 240 && qRed(pixel) < 16 && qGreen(pixel) < 16);
+    QCOMPARE(f.history().count(), 1);
+    QCOMPARE(f.history().entry(0).Type, quint8(PasteEntry));
+}
+
+void DocumentCommandsTest::brokenJpegChangesNothing()
+{
+    const QString file = path(QStringLiteral("broken.jpg"));
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("\xFF\xD8\xFF\xE0 this is not really a JPEG");
+    }
+    WindowFixture f;
+    f.paste(3, 3, 0xFF000000u);
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::PasteFromFileItem);
+    QCOMPARE(f.dialogs.errors.size(), 1);
+    QVERIFY2(f.dialogs.errors.first().startsWith(QStringLiteral("JPEG ｴﾗｰ #")),
+             qPrintable(f.dialogs.errors.first()));
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.history().count(), 1);
+}
+
+void DocumentCommandsTest::unknownKindInsertsNothing()
+{
+    const QString file = path(QStringLiteral("picture.png"));
+    QVERIFY(WindowFixture::solid(4, 4, 0xFF000000u).save(file, "PNG"));
+    WindowFixture f;
+    f.dialogs.files.push_back(file);
+    f.window->trigger(Item::PasteFromFileItem);
+    QCOMPARE(f.scene().count(), 0);
+    QCOMPARE(f.history().count(), 0);
+    QCOMPARE(f.dialogs.errors.size(), 1);
+}
+
+void DocumentCommandsTest::saveBitmapWritesRenderedPicture()
+{
+    WindowFixture f;
+    f.paste(40, 40, 0xFF00FF00u);
+    f.scene().part(0).Image->setBounds(QRect(500, 370, 40, 40)); // clipped at the edge
+    f.dialogs.files.push_back(path(QStringLiteral("out.BMP")));
+    f.dialogs.files.push_back(path(QStringLiteral("out")));
+    f.window->trigger(Item::SaveBitmapItem);
+    f.window->trigger(Item::SaveBitmapItem);
+    QCOMPARE(f.dialogs.fileRequests.first().filter,
+             QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg"));
+    QVERIFY(f.dialogs.fileRequests.first().confirmOverwrite);
+    QVERIFY(!QFile::exists(path(QStringLiteral("out"))));
+    QImage written(path(QStringLiteral("out.BMP")), "BMP");
+    QCOMPARE(written.size(), QSize(514, 386));
+    QCOMPARE(written.convertToFormat(QImage::Format_RGB32),
+             RenderScene(f.scene()).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(written.pixel(505, 375), qRgb(0, 255, 0));
+    QVERIFY(f.dialogs.errors.isEmpty());
+}
+
+void DocumentCommandsTest::saveClipboardPutsRenderedPicture()
+{
+    WindowFixture f;
+    f.paste(10, 10, 0xFFFFFFFFu); // white and transparent: the background shows
+    f.dialogs.colours.push_back(Colour(0x0000FF00));
+    f.window->trigger(Item::BKColorItem);
+    f.window->trigger(Item::SaveClipboardItem);
+    QCOMPARE(f.clipboard.image.size(), QSize(514, 386));
+    QCOMPARE(f.clipboard.image.pixel(5, 5), qRgb(0, 255, 0));
+    QCOMPARE(f.history().count(), 2); // exporting records nothing
+}
+
+QTEST_MAIN(DocumentCommandsTest)
+#include "tst_documentcommands.moc"

@@ -1,0 +1,116 @@
+// Files dropped onto the window from a file manager.
+#include "WindowFixture.h"
+
+#include "EditHistory.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+using namespace zel;
+using namespace zel::test;
+
+class DropsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void picturesArePastedEach();
+    void documentAsksWhenModified();
+    void otherFilesAreRefused_data();
+    void otherFilesAreRefused();
+
+private:
+    static bool enter(MainWindow &window, QMimeData &data)
+    {
+        QDragEnterEvent event(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window, &event);
+        return event.isAccepted();
+    }
+    static void drop(MainWindow &window, QMimeData &data)
+    {
+        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window, &event);
+    }
+    static QMimeData *files(const QStringList &paths)
+    {
+        auto *data = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data->setUrls(urls);
+        return data;
+    }
+    QTemporaryDir m_dir;
+};
+
+void DropsTest::picturesArePastedEach()
+{
+    const QString a = m_dir.filePath(QStringLiteral("a.bmp"));
+    const QString b = m_dir.filePath(QStringLiteral("B.BMP"));
+    QVERIFY(WindowFixture::solid(20, 10, qRgb(255, 0, 0)).save(a, "BMP"));
+    QVERIFY(WindowFixture::solid(30, 40, qRgb(0, 0, 255)).save(b, "BMP"));
+    WindowFixture f;
+    std::unique_ptr<QMimeData> data(files({a, b}));
+    QVERIFY(enter(*f.window, *data));
+    drop(*f.window, *data);
+    QCOMPARE(f.scene().count(), 2);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 30, 40));
+    QCOMPARE(f.scene().part(1).Image->bounds(), QRect(0, 0, 20, 10));
+    QCOMPARE(f.scene().part(0).Transparent, 1);
+    QCOMPARE(f.history().count(), 2);
+    QCOMPARE(f.history().entry(1).Type, quint8(PasteEntry));
+}
+
+void DropsTest::documentAsksWhenModified()
+{
+    const QString doc = m_dir.filePath(QStringLiteral("drop.bmh"));
+    {
+        WindowFixture f;
+        f.paste(12, 12, 0xFF00FF00u);
+        f.dialogs.files.push_back(doc);
+        f.window->trigger(Item::SaveAsItem);
+    }
+    WindowFixture f;
+    f.paste(5, 5, 0xFF000000u);
+    std::unique_ptr<QMimeData> data(files({doc}));
+    QVERIFY(enter(*f.window, *data));
+    drop(*f.window, *data); // the prompt is cancelled: nothing changes
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 5, 5));
+    f.dialogs.answers.push_back(Answer::No);
+    drop(*f.window, *data);
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 12, 12));
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + doc);
+    QCOMPARE(f.history().count(), 0);
+}
+
+void DropsTest::otherFilesAreRefused_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("png") << QStringList{QStringLiteral("x.png")};
+    QTest::newRow("picture and png") << QStringList{QStringLiteral("a.bmp"), QStringLiteral("x.png")};
+    QTest::newRow("two documents") << QStringList{QStringLiteral("a.BMH"), QStringLiteral("b.BMH")};
+    QTest::newRow("document and picture") << QStringList{QStringLiteral("a.BMH"), QStringLiteral("a.bmp")};
+}
+
+void DropsTest::otherFilesAreRefused()
+{
+    QFETCH(QStringList, names);
+    QStringList paths;
+    for (const QString &name : names)
+        paths << m_dir.filePath(name);
+    WindowFixture f;
+    std::unique_ptr<QMimeData> data(files(paths));
+    QVERIFY(!enter(*f.window, *data));
+    drop(*f.window, *data);
+    QCOMPARE(f.scene().count(), 0);
+    QVERIFY(f.dialogs.errors.isEmpty());
+}
+
+QTEST_MAIN(DropsTest)
+#include "tst_drops.moc"

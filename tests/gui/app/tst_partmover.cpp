@@ -1,0 +1,233 @@
+// Moving parts with real mouse and key events on the window.
+#include "WindowFixture.h"
+
+#include "Canvas.h"
+#include "EditHistory.h"
+
+#include <QLabel>
+#include <QtTest>
+
+using namespace zel;
+using namespace zel::test;
+
+class PartMoverTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pressAndReleaseOnlySelects();
+    void dragRecordsOneMove();
+    void shiftSnapsAndReleaseFollowsAgain();
+    void escapeDuringMouseDrag();
+    void moveItemWithKeys();
+    void escapeDuringKeyboardMove();
+    void enterWithoutStepsRecordsEqualPositions();
+    void arrowsDoNothingWhileIdle();
+    void dragToNegativePlace();
+    void releaseOutsideBackgroundRefusesMove();
+    void clickEndsKeyboardMove();
+
+private:
+    struct Moving : WindowFixture {
+        QList<QPoint> pointer;
+        Moving()
+        {
+            window = std::make_unique<MainWindow>(WindowPorts{
+                &dialogs, &clipboard, [this](const QPoint &p) { pointer << p; }});
+            window->show();
+        }
+        Canvas *canvas() { return window->canvas(); }
+        QString panel1() { return window->statusPanel(1)->text(); }
+        void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(canvas(), k, m); }
+    };
+
+    static void placeTop(Moving &m, const QRect &bounds)
+    {
+        m.scene().part(0).Image->setBounds(bounds);
+    }
+};
+
+void PartMoverTest::pressAndReleaseOnlySelects()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    m.paste(40, 40, 0xFF00FF00u);
+    placeTop(m, QRect(100, 100, 40, 40));
+    PartView *red = m.scene().part(1).Image.get();
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(m.scene().part(0).Image.get(), red);
+    QCOMPARE(m.history().count(), 3);
+    QCOMPARE(m.history().entry(2).Type, quint8(SelectEntry));
+    QCOMPARE(red->bounds(), QRect(0, 0, 40, 40));
+    QVERIFY(!m.window->mover().Dragging);
+}
+
+void PartMoverTest::dragRecordsOneMove()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    placeTop(m, QRect(50, 50, 40, 40));
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(60, 60));
+    QTest::mouseMove(m.canvas(), QPoint(73, 55));
+    QCOMPARE(m.panel1(), QStringLiteral("(13, -5)"));
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(63, 45, 40, 40));
+    QCOMPARE(m.canvas()->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(73, 55));
+    QCOMPARE(m.panel1(), QStringLiteral("(63, 45, 40, 40)"));
+    QCOMPARE(m.history().count(), 2);
+    const HistoryEntry &move = m.history().entry(1);
+    QCOMPARE(move.Type, quint8(MoveEntry));
+    QCOMPARE(QRect(move.Value1, move.Value2, move.Value3, move.Value4), QRect(50, 50, 63, 45));
+
+    m.window->trigger(Item::UndoItem);
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(50, 50, 40, 40));
+    QCOMPARE(m.panel1(), QStringLiteral("(50, 50, 40, 40)"));
+    m.window->trigger(Item::RedoItem);
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(63, 45, 40, 40));
+}
+
+void PartMoverTest::shiftSnapsAndReleaseFollowsAgain()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    placeTop(m, QRect(50, 50, 40, 40));
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(60, 60));
+    QTest::mouseMove(m.canvas(), QPoint(73, 55));
+    QTest::keyPress(m.canvas(), Qt::Key_Shift);
+    QCOMPARE(m.scene().part(0).Image->bounds().topLeft(), QPoint(66, 42));
+    QCOMPARE(m.panel1(), QStringLiteral("(16, -8)"));
+    QTest::keyRelease(m.canvas(), Qt::Key_Shift);
+    QTest::mouseMove(m.canvas(), QPoint(74, 55));
+    QCOMPARE(m.scene().part(0).Image->bounds().topLeft(), QPoint(64, 45));
+    QCOMPARE(m.panel1(), QStringLiteral("(14, -5)"));
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(74, 55));
+    QCOMPARE(m.history().count(), 2);
+}
+
+void PartMoverTest::escapeDuringMouseDrag()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    placeTop(m, QRect(50, 50, 40, 40));
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(60, 60));
+    QTest::mouseMove(m.canvas(), QPoint(90, 90));
+    m.key(Qt::Key_Escape);
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(50, 50, 40, 40));
+    QCOMPARE(m.panel1(), QStringLiteral("(50, 50, 40, 40)"));
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(90, 90));
+    QCOMPARE(m.history().count(), 1);
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(50, 50, 40, 40));
+}
+
+void PartMoverTest::moveItemWithKeys()
+{
+    Moving m;
+    m.paste(31, 40, 0xFFFF0000u);
+    placeTop(m, QRect(10, 20, 31, 40));
+    m.window->trigger(Item::MoveItem);
+    QCOMPARE(m.pointer.last(), m.canvas()->mapToGlobal(QPoint(25, 40)));
+    QCOMPARE(m.panel1(), QStringLiteral("(0, 0)"));
+    m.key(Qt::Key_Right);
+    m.key(Qt::Key_Right);
+    m.key(Qt::Key_Right);
+    QTest::keyPress(m.canvas(), Qt::Key_Shift);
+    m.key(Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyRelease(m.canvas(), Qt::Key_Shift);
+    QCOMPARE(m.scene().part(0).Image->bounds().topLeft(), QPoint(13, 28));
+    QCOMPARE(m.panel1(), QStringLiteral("(3, 8)"));
+    QCOMPARE(m.pointer.last(), m.canvas()->mapToGlobal(QPoint(28, 48)));
+    m.key(Qt::Key_Return);
+    QCOMPARE(m.history().count(), 2);
+    const HistoryEntry &move = m.history().entry(1);
+    QCOMPARE(QRect(move.Value1, move.Value2, move.Value3, move.Value4), QRect(10, 20, 13, 28));
+    QCOMPARE(m.panel1(), QStringLiteral("(13, 28, 31, 40)"));
+    QVERIFY(!m.window->mover().Dragging);
+    QVERIFY(!m.window->mover().KeyboardMove);
+    QVERIFY(!m.window->mover().ShiftHeld);
+}
+
+void PartMoverTest::escapeDuringKeyboardMove()
+{
+    Moving m;
+    m.paste(31, 40, 0xFFFF0000u);
+    placeTop(m, QRect(10, 20, 31, 40));
+    m.window->trigger(Item::MoveItem);
+    m.key(Qt::Key_Left);
+    m.key(Qt::Key_Up);
+    m.key(Qt::Key_Escape);
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(10, 20, 31, 40));
+    QCOMPARE(m.panel1(), QStringLiteral("(10, 20, 31, 40)"));
+    QCOMPARE(m.history().count(), 1);
+    m.key(Qt::Key_Left); // idle again
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(10, 20, 31, 40));
+}
+
+void PartMoverTest::enterWithoutStepsRecordsEqualPositions()
+{
+    Moving m;
+    m.paste(31, 40, 0xFFFF0000u);
+    m.window->trigger(Item::MoveItem);
+    m.key(Qt::Key_Return);
+    QCOMPARE(m.history().count(), 2);
+    const HistoryEntry &move = m.history().entry(1);
+    QCOMPARE(move.Type, quint8(MoveEntry));
+    QCOMPARE(QRect(move.Value1, move.Value2, move.Value3, move.Value4), QRect(0, 0, 0, 0));
+}
+
+void PartMoverTest::arrowsDoNothingWhileIdle()
+{
+    Moving m;
+    m.paste(31, 40, 0xFFFF0000u);
+    for (Qt::Key k : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Return,
+                      Qt::Key_Escape, Qt::Key_Shift})
+        m.key(k);
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(0, 0, 31, 40));
+    QCOMPARE(m.history().count(), 1);
+    QCOMPARE(m.panel1(), QStringLiteral("(0, 0, 31, 40)"));
+}
+
+void PartMoverTest::dragToNegativePlace()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    placeTop(m, QRect(10, 10, 40, 40));
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(30, 30));
+    QTest::mouseMove(m.canvas(), QPoint(5, 8));
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(5, 8));
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(-15, -12, 40, 40));
+    QCOMPARE(m.panel1(), QStringLiteral("(-15, -12, 40, 40)"));
+    // Only what lies on the background is painted.
+    QCOMPARE(m.canvas()->grabArea(QRect(0, 0, 30, 30)).pixel(10, 10), qRgb(255, 0, 0));
+}
+
+void PartMoverTest::releaseOutsideBackgroundRefusesMove()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    placeTop(m, QRect(10, 10, 40, 40));
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(30, 30));
+    QTest::mouseMove(m.canvas(), QPoint(60, 60));
+    QTest::mouseMove(m.canvas(), QPoint(-20, 60));
+    QCOMPARE(m.canvas()->cursor().shape(), Qt::ForbiddenCursor);
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(-20, 60));
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(10, 10, 40, 40));
+    QCOMPARE(m.history().count(), 1);
+    QVERIFY(!m.window->mover().Dragging);
+}
+
+void PartMoverTest::clickEndsKeyboardMove()
+{
+    Moving m;
+    m.paste(31, 40, 0xFFFF0000u);
+    m.window->trigger(Item::MoveItem);
+    m.key(Qt::Key_Right);
+    QTest::mouseClick(m.canvas(), Qt::LeftButton, {}, QPoint(16, 20));
+    QVERIFY(!m.window->mover().Dragging);
+    QVERIFY(!m.window->mover().KeyboardMove);
+    QCOMPARE(m.history().count(), 2);
+    QCOMPARE(m.history().entry(1).Type, quint8(MoveEntry));
+}
+
+QTEST_MAIN(PartMoverTest)
+#include "tst_partmover.moc"
