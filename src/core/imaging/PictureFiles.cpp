@@ -1,0 +1,105 @@
+#include "PictureFiles.h"
+
+#include "BmpCodec.h"
+#include "DeviceIo.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace zel {
+
+namespace {
+
+// A JPEG file larger than this is not a picture we could hold anyway.
+constexpr qint64 kMaxJpegFileBytes = qint64(1) << 30;
+
+QString asciiUpper(QString text)
+{
+    for (QChar &c : text)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    return text;
+}
+
+} // namespace
+
+PictureKind pictureKindOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot < 0 || dot < slash)
+        return PictureKind::Unknown;
+    const QString ext = asciiUpper(path.mid(dot));
+    if (ext == u".BMP")
+        return PictureKind::Bmp;
+    if (ext == u".JPG" || ext == u".JPEG")
+        return PictureKind::Jpeg;
+    return PictureKind::Unknown;
+}
+
+Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error)
+{
+    const PictureKind kind = pictureKindOf(path);
+    if (kind == PictureKind::Unknown) {
+        if (error)
+            *error = QStringLiteral("%1: not a BMP or JPEG file name").arg(path);
+        return {};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return {};
+    }
+    QString why;
+    Bitmap bitmap;
+    if (kind == PictureKind::Bmp) {
+        bitmap = readBmp(file, &why, options.maxPixels);
+    } else if (file.size() > kMaxJpegFileBytes) {
+        why = QStringLiteral("JPEG: file larger than %1 bytes").arg(kMaxJpegFileBytes);
+    } else {
+        const QByteArray data = readUpTo(file, file.size());
+        if (data.size() != file.size())
+            why = QStringLiteral("read failed: ") + file.errorString();
+        else
+            bitmap = decodeJpeg(data, options, &why);
+    }
+    if (bitmap.isNull() && error)
+        *error = why;
+    return bitmap;
+}
+
+bool writePictureFile(const QString &path, const QImage &picture, QString *error)
+{
+    const PictureKind kind = pictureKindOf(path);
+    if (kind == PictureKind::Unknown)
+        return true;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QString why;
+    bool ok = false;
+    if (kind == PictureKind::Bmp) {
+        Bitmap bitmap;
+        bitmap.image = picture.convertToFormat(QImage::Format_BGR888);
+        bitmap.depth = 24;
+        ok = writeBmp(file, bitmap, &why);
+    } else {
+        ok = encodeJpeg(file, picture, &why);
+    }
+    if (ok && !file.commit()) {
+        ok = false;
+        why = file.errorString();
+    }
+    if (!ok) {
+        file.cancelWriting();
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+    }
+    return ok;
+}
+
+} // namespace zel
