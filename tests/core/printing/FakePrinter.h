@@ -1,0 +1,125 @@
+#pragma once
+
+#include "PrintCommand.h"
+#include "PrinterPort.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <vector>
+
+namespace zel::test {
+
+// A printer for tests: everything it reports is scripted, everything sent to
+// it is recorded.
+class FakePrinter : public PrinterPort
+{
+public:
+    FakePrinter();
+
+    // Scripted state.
+    bool devModeAvailable = true; // false: no printer to report on
+    bool devModeReachable = true; // false: the record cannot be reached
+    QString device = QStringLiteral("Fake Printer");
+    QString port = QStringLiteral("LPT1:");
+    DevMode devMode;
+    // Paper forms by "device|port"; a printer not listed has none.
+    QHash<QString, PaperList> forms;
+    // The sheet in portrait; landscape turns sizes, offsets and resolution.
+    PrinterMetrics portraitSheet;
+    bool beginSucceeds = true;
+    bool endSucceeds = true;
+    // The job counts as aborted from outside after this many sheets.
+    int abortedAfterSheets = -1;
+
+    // Recorded.
+    struct Sheet {
+        QImage image;
+        QRect dest;
+        QString output; // the output file at the time, empty for the printer
+    };
+    std::vector<Sheet> sheets;
+    QStringList events; // begin, sheet, newPage, end, abort, title:, portrait, landscape, file:
+    mutable int formQueries = 0;
+    int devModeWrites = 0;
+    bool portrait = true;
+    QString output;
+
+    static QString formsKey(const QString &device, const QString &port)
+    {
+        return device + QLatin1Char('|') + port;
+    }
+    // Convenience: a list of the given entries.
+    static PaperList paperList(const QList<std::tuple<QString, PaperSize, quint16>> &entries);
+
+    bool hasDevMode() const override { return devModeAvailable; }
+    QString deviceName() const override { return device; }
+    QString portName() const override { return port; }
+    bool readDevMode(DevMode &out) const override;
+    bool writeDevMode(const DevMode &in) override;
+    PaperList paperForms(const QString &device, const QString &port) const override;
+    PrinterMetrics metrics() const override;
+    QString outputFile() const override { return output; }
+    void setOutputFile(const QString &path) override;
+    void setPortrait(bool value) override;
+    void setJobTitle(const QString &title) override;
+    bool beginDoc() override;
+    bool newPage() override;
+    bool endDoc() override;
+    void abortDoc() override;
+    bool aborted() const override;
+    void drawPage(const QImage &image, const QRect &dest) override;
+
+private:
+    bool m_aborted = false;
+};
+
+// A print dialog that answers from a script and remembers what it was shown.
+class ScriptedPrintDialog : public PrintDialogPort
+{
+public:
+    bool accept = true;
+    // Applied to the options when the dialog is accepted.
+    std::function<void(PrintDialogOptions &)> choose;
+    int shown = 0;
+    PrintDialogOptions offered; // the options as the dialog was opened with
+
+    bool exec(PrintDialogOptions &options) override
+    {
+        ++shown;
+        offered = options;
+        if (!accept)
+            return false;
+        if (choose)
+            choose(options);
+        return true;
+    }
+};
+
+// A paper combo box without a widget.
+class FakeCombo : public PaperComboPort
+{
+public:
+    QStringList items;
+    int current = -1;
+
+    void clear() override
+    {
+        items.clear();
+        current = -1;
+    }
+    void addItem(const QString &name) override { items.append(name); }
+    void setCurrentIndex(int index) override { current = index; }
+    int currentIndex() const override { return current; }
+};
+
+// Records the messages a command shows.
+struct MessageLog {
+    QStringList shown;
+    MessageFn fn()
+    {
+        return [this](const QString &text) { shown.append(text); };
+    }
+};
+
+} // namespace zel::test

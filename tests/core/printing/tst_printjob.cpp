@@ -1,0 +1,444 @@
+// The print job on the fake printer: the transfer of one page, the order of
+// sheets and pages, the print dialog's options and every way a job ends.
+
+#include "FakePrinter.h"
+#include "PrintCommand.h"
+#include "Scene.h"
+#include "ScreenResolution.h"
+#include "UiState.h"
+
+#include <QTest>
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Zelvane - (無題)");
+
+// Every picture pixel tells its own coordinates.
+QRgb coordinateColour(int x, int y)
+{
+    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) & 0xF) | (((y >> 8) & 0xF) << 4));
+}
+
+QImage coordinatePicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, coordinateColour(x, y));
+    return image;
+}
+
+// A scene whose rendered picture is a coordinate picture of the given size.
+struct PictureScene {
+    UiState ui;
+    Scene scene{ui};
+
+    explicit PictureScene(const QSize &size)
+    {
+        scene.setBackgroundSize(size);
+        scene.InsertPart(0, 0, size.width(), size.height(),
+                         Bitmap::fromImage(coordinatePicture(size.width(), size.height())), 0, 0,
+                         0);
+    }
+};
+
+// Which page of the layout a sheet shows, found from the colour at the
+// cell's corner on the page; -1 when it matches none.
+int pageOnSheet(const FakePrinter::Sheet &sheet, const PageLayout &layout)
+{
+    const QRgb corner = sheet.image.pixel(75, 75);
+    for (int n = 0; n < layout.pageCount(); ++n) {
+        const QRect cell = PageCellRect(layout, n);
+        if (corner == coordinateColour(cell.left(), cell.top()))
+            return n;
+    }
+    return -1;
+}
+
+QList<int> pagesOnSheets(const FakePrinter &printer, const PageLayout &layout)
+{
+    QList<int> pages;
+    for (const FakePrinter::Sheet &sheet : printer.sheets)
+        pages.append(pageOnSheet(sheet, layout));
+    return pages;
+}
+
+QStringList jobEvents(const QStringList &events)
+{
+    QStringList job;
+    for (const QString &event : events)
+        if (!event.startsWith(QLatin1String("title:")) && event != QLatin1String("portrait")
+            && event != QLatin1String("landscape"))
+            job.append(event);
+    return job;
+}
+
+// Runs the print command once with the given dialog answers.
+struct PrintRun {
+    FakePrinter printer;
+    ScriptedPrintDialog dialog;
+    MessageLog log;
+    PageSettings settings;
+    PrintState state;
+    int pumped = 0;
+
+    void run(const Scene &scene)
+    {
+        PrintItemClick(scene, settings, state, printer, dialog, log.fn(), kTitle,
+                       [this] { ++pumped; });
+    }
+};
+
+} // namespace
+
+class PrintJobTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        ScreenDpiX = 96;
+        ScreenDpiY = 96;
+    }
+
+    void pageIsStretchedFromTheSheetCorner()
+    {
+        FakePrinter printer;
+        const QImage picture = coordinatePicture(10, 10);
+        PrintJob job(printer, picture, PageLayout{1, 1, 642, 971});
+        MessageLog log;
+        job.showMessage = log.fn();
+        job.page = QImage(793, 1122, QImage::Format_RGB32);
+        job.page.fill(Qt::green);
+        job.physicalOffset = QPoint(100, 120);
+        QVERIFY(SendPageToPrinter(job));
+        QCOMPARE(printer.sheets.size(), size_t(1));
+        QCOMPARE(printer.sheets[0].dest, QRect(-100, -120, 4956, 7012));
+        QCOMPARE(printer.sheets[0].image, job.page);
+        QVERIFY(log.shown.isEmpty());
+    }
+
+    void sheetSizeFollowsBothResolutions_data()
+    {
+        QTest::addColumn<int>("screenDpi");
+        QTest::addColumn<int>("printerDpi");
+        QTest::addColumn<QSize>("dest");
+        QTest::newRow("96 on 600") << 96 << 600 << QSize(4956, 7012);
+        QTest::newRow("96 on 300") << 96 << 300 << QSize(2478, 3506);
+        QTest::newRow("120 on 1200") << 120 << 1200 << QSize(7930, 11220);
+    }
+    void sheetSizeFollowsBothResolutions()
+    {
+        QFETCH(int, screenDpi);
+        QFETCH(int, printerDpi);
+        QFETCH(QSize, dest);
+        ScreenDpiX = screenDpi;
+        ScreenDpiY = screenDpi;
+        PrinterMetrics metrics;
+        metrics.logPixelsX = printerDpi;
+        metrics.logPixelsY = printerDpi;
+        QCOMPARE(PageSizeOnPrinter(QSize(793, 1122), metrics), dest);
+    }
+
+    void failedTransfersSayWhy_data()
+    {
+        QTest::addColumn<QSize>("page");
+        QTest::addColumn<bool>("memory");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("A3 page on an A4 sheet") << QSize(1122, 1587) << true << kBadPageSizeText;
+        QTest::newRow("one pixel too tall") << QSize(793, 1123) << true << kBadPageSizeText;
+        QTest::newRow("empty page") << QSize(0, 0) << true << kEmptyBitmapText;
+        QTest::newRow("no memory for the bits") << QSize(793, 1122) << false << kOutOfMemoryText;
+    }
+    void failedTransfersSayWhy()
+    {
+        QFETCH(QSize, page);
+        QFETCH(bool, memory);
+        QFETCH(QString, message);
+        FakePrinter printer;
+        printer.portraitSheet.physicalHeight = 7016; // 1123 pixels give 7018
+        const QImage picture = coordinatePicture(10, 10);
+        PrintJob job(printer, picture, PageLayout{1, 1, 642, 971});
+        MessageLog log;
+        job.showMessage = log.fn();
+        job.page = page.isEmpty() ? QImage() : QImage(page, QImage::Format_RGB32);
+        if (!memory)
+            job.makeBuffer = [](const QImage &) { return QImage(); };
+        QVERIFY(!SendPageToPrinter(job));
+        QCOMPARE(log.shown, QStringList{message});
+        QVERIFY(printer.sheets.empty());
+    }
+
+    void copiesAndCollation_data()
+    {
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<bool>("collate");
+        QTest::addColumn<QList<int>>("pages");
+        QTest::newRow("collated") << 2 << true << QList<int>{0, 1, 0, 1};
+        QTest::newRow("uncollated") << 2 << false << QList<int>{0, 0, 1, 1};
+        QTest::newRow("three collated") << 3 << true << QList<int>{0, 1, 0, 1, 0, 1};
+        QTest::newRow("one copy") << 1 << true << QList<int>{0, 1};
+        QTest::newRow("no copies count as one") << 0 << false << QList<int>{0, 1};
+    }
+    void copiesAndCollation()
+    {
+        QFETCH(int, copies);
+        QFETCH(bool, collate);
+        QFETCH(QList<int>, pages);
+        PictureScene picture(QSize(800, 600));
+        PrintRun run;
+        run.dialog.choose = [&](PrintDialogOptions &options) {
+            options.copies = copies;
+            options.collate = collate;
+        };
+        run.run(picture.scene);
+        QCOMPARE(pagesOnSheets(run.printer, run.state.layout), pages);
+
+        QStringList expected{QStringLiteral("begin")};
+        for (int i = 0; i < pages.size(); ++i) {
+            if (i > 0)
+                expected.append(QStringLiteral("newPage"));
+            expected.append(QStringLiteral("sheet"));
+        }
+        expected.append(QStringLiteral("end"));
+        QCOMPARE(jobEvents(run.printer.events), expected);
+        QCOMPARE(run.pumped, int(pages.size()));
+        QVERIFY(run.log.shown.isEmpty());
+    }
+
+    void rangeOfAFourPageJob()
+    {
+        PictureScene picture(QSize(643, 972));
+        PrintRun run;
+        run.dialog.choose = [](PrintDialogOptions &options) {
+            options.pageRange = true;
+            options.fromPage = 2;
+            options.toPage = 3;
+        };
+        run.run(picture.scene);
+        QCOMPARE(run.state.layout.pageCount(), 4);
+        QCOMPARE(pagesOnSheets(run.printer, run.state.layout), (QList<int>{1, 2}));
+        // Page 2 (index 1) holds one column, page 3 (index 2) one row.
+        const QImage &second = run.printer.sheets[0].image;
+        QCOMPARE(second.pixel(75, 300), coordinateColour(642, 225));
+        QCOMPARE(second.pixel(76, 300), qRgb(255, 255, 255));
+        const QImage &third = run.printer.sheets[1].image;
+        QCOMPARE(third.pixel(400, 75), coordinateColour(325, 971));
+        QCOMPARE(third.pixel(400, 76), qRgb(255, 255, 255));
+    }
+
+    void dialogOffersRangeOnlyForSeveralPages()
+    {
+        PictureScene small(QSize(640, 480));
+        PrintRun run;
+        run.run(small.scene);
+        QVERIFY(!run.dialog.offered.offerPageRange);
+        QVERIFY(!run.dialog.offered.offerPrintToFile);
+        QCOMPARE(run.dialog.offered.maxPage, 1);
+        QCOMPARE(run.printer.sheets.size(), size_t(1));
+
+        PictureScene large(QSize(643, 972));
+        run.state.dialogOptions.copies = 5;
+        run.state.dialogOptions.printToFile = true;
+        run.run(large.scene);
+        const PrintDialogOptions &offered = run.dialog.offered;
+        QVERIFY(offered.offerPageRange);
+        QVERIFY(offered.offerPrintToFile);
+        QVERIFY(offered.warnIfNoPrinter);
+        QCOMPARE(offered.minPage, 1);
+        QCOMPARE(offered.maxPage, 4);
+        QCOMPARE(offered.fromPage, 1);
+        QCOMPARE(offered.toPage, 4);
+        QCOMPARE(offered.copies, 1);
+        QVERIFY(!offered.printToFile);
+        QVERIFY(!offered.pageRange);
+    }
+
+    void earlierRangeCannotReachMissingPages()
+    {
+        PictureScene large(QSize(643, 972));
+        PrintRun run;
+        run.dialog.choose = [](PrintDialogOptions &options) {
+            options.pageRange = true;
+            options.fromPage = 2;
+            options.toPage = 3;
+        };
+        run.run(large.scene);
+        QCOMPARE(run.printer.sheets.size(), size_t(2));
+
+        // The next job has one page; the dialog keeps its options.
+        PictureScene small(QSize(640, 480));
+        run.printer.sheets.clear();
+        run.dialog.choose = {};
+        run.run(small.scene);
+        QVERIFY(run.dialog.offered.offerPageRange);
+        QCOMPARE(run.dialog.offered.maxPage, 1);
+        QCOMPARE(run.dialog.offered.toPage, 1);
+        QCOMPARE(pagesOnSheets(run.printer, run.state.layout), QList<int>{0});
+    }
+
+    void cancelledDialogPrintsNothing()
+    {
+        PictureScene picture(QSize(800, 600));
+        PrintRun run;
+        run.dialog.accept = false;
+        run.run(picture.scene);
+        QCOMPARE(run.dialog.shown, 1);
+        QVERIFY(run.printer.events.isEmpty());
+        QCOMPARE(run.state.PrintPicture.size(), QSize(800, 600));
+        QCOMPARE(run.state.layout.pageCount(), 2);
+    }
+
+    void printerThatCannotStretchIsRefused()
+    {
+        PictureScene picture(QSize(800, 600));
+        PrintRun run;
+        run.printer.portraitSheet.canStretchImages = false;
+        run.run(picture.scene);
+        QCOMPARE(run.log.shown, QStringList{kCannotPrintText});
+        QVERIFY(run.printer.events.isEmpty());
+    }
+
+    void marginsLeavingNothingAreRefused()
+    {
+        PictureScene picture(QSize(800, 600));
+        PrintRun run;
+        run.settings.margins[LeftMargin] = 100.0f;
+        run.settings.margins[RightMargin] = 110.0f;
+        run.run(picture.scene);
+        QCOMPARE(run.log.shown, QStringList{kNoPrintableAreaText});
+        QCOMPARE(run.dialog.shown, 0);
+        QVERIFY(run.state.PrintPicture.isNull());
+        QVERIFY(run.printer.events.isEmpty());
+    }
+
+    void printToFileGivesThePrinterBack_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("printer") << QString();
+        QTest::newRow("another file") << QStringLiteral("/tmp/earlier.pdf");
+    }
+    void printToFileGivesThePrinterBack()
+    {
+        QFETCH(QString, before);
+        PictureScene picture(QSize(800, 600));
+        PrintRun run;
+        run.printer.output = before;
+        run.dialog.choose = [](PrintDialogOptions &options) {
+            options.printToFile = true;
+            options.outputFileName = QStringLiteral("/tmp/out.pdf");
+        };
+        run.run(picture.scene);
+        QCOMPARE(run.printer.sheets.size(), size_t(2));
+        for (const FakePrinter::Sheet &sheet : run.printer.sheets)
+            QCOMPARE(sheet.output, QStringLiteral("/tmp/out.pdf"));
+        QCOMPARE(run.printer.output, before);
+        QCOMPARE(run.printer.events.first(), QStringLiteral("file:/tmp/out.pdf"));
+        QCOMPARE(run.printer.events.last(), QStringLiteral("file:") + before);
+    }
+
+    void printToFileWithoutANameIsCancelled()
+    {
+        PictureScene picture(QSize(800, 600));
+        PrintRun run;
+        run.dialog.choose = [](PrintDialogOptions &options) { options.printToFile = true; };
+        run.run(picture.scene);
+        QVERIFY(run.printer.events.isEmpty());
+        QVERIFY(run.log.shown.isEmpty());
+    }
+
+    void landscapeIsSetBeforeTheSheetIsMeasured()
+    {
+        PictureScene picture(QSize(640, 480));
+        PrintRun run;
+        run.settings.portrait = false;
+        run.settings.paperWidth = 297.0f;
+        run.settings.paperHeight = 210.0f;
+        run.run(picture.scene);
+        QCOMPARE(run.printer.events.first(), QStringLiteral("landscape"));
+        QCOMPARE(run.printer.events[1], QStringLiteral("title:") + kTitle);
+        QCOMPARE(run.printer.sheets.size(), size_t(1));
+        QCOMPARE(run.printer.sheets[0].image.size(), QSize(1122, 793));
+        QCOMPARE(run.printer.sheets[0].dest, QRect(-120, -100, 7012, 4956));
+    }
+
+    void pageTooLargeForTheSheetBeginsNoDocument()
+    {
+        PictureScene picture(QSize(640, 480));
+        PrintRun run;
+        run.settings.paperWidth = 297.0f; // A3 settings, A4 sheet
+        run.settings.paperHeight = 420.0f;
+        run.run(picture.scene);
+        QCOMPARE(run.log.shown, QStringList{kBadPageSizeText});
+        QVERIFY(!run.printer.events.contains(QStringLiteral("begin")));
+        QVERIFY(run.printer.sheets.empty());
+    }
+
+    void failedSheetAbortsTheJob()
+    {
+        PictureScene picture(QSize(800, 600));
+        FakePrinter printer;
+        MessageLog log;
+        PageSettings settings;
+        PrintState state;
+        QVERIFY(ComputePageLayout(picture.scene, settings, state, log.fn()));
+        PrintRequest request;
+        request.last = 1;
+        request.outputFile = QStringLiteral("/tmp/x.pdf");
+        QVERIFY(!RunPrintJob(printer, settings, state, request, log.fn(), {},
+                             [](const QImage &) { return QImage(); }));
+        QCOMPARE(log.shown, QStringList{kOutOfMemoryText});
+        QCOMPARE(jobEvents(printer.events),
+                 (QStringList{QStringLiteral("file:/tmp/x.pdf"), QStringLiteral("begin"),
+                              QStringLiteral("abort"), QStringLiteral("file:")}));
+    }
+
+    void jobAbortedFromOutsideStopsAfterTheSheet()
+    {
+        PictureScene picture(QSize(643, 972));
+        PrintRun run;
+        run.printer.abortedAfterSheets = 2;
+        run.run(picture.scene);
+        QCOMPARE(pagesOnSheets(run.printer, run.state.layout), (QList<int>{0, 1}));
+        QCOMPARE(jobEvents(run.printer.events),
+                 (QStringList{QStringLiteral("begin"), QStringLiteral("sheet"),
+                              QStringLiteral("newPage"), QStringLiteral("sheet"),
+                              QStringLiteral("newPage"), QStringLiteral("abort")}));
+    }
+
+    void documentThatCannotBeginOrEnd_data()
+    {
+        QTest::addColumn<bool>("begins");
+        QTest::addColumn<bool>("ends");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("sheets");
+        QTest::newRow("begin fails") << false << true << kPrintStartFailedText << 0;
+        QTest::newRow("end fails") << true << false << kPrintFailedText << 2;
+    }
+    void documentThatCannotBeginOrEnd()
+    {
+        QFETCH(bool, begins);
+        QFETCH(bool, ends);
+        QFETCH(QString, message);
+        QFETCH(int, sheets);
+        PictureScene picture(QSize(800, 600));
+        PrintRun run;
+        run.printer.beginSucceeds = begins;
+        run.printer.endSucceeds = ends;
+        run.dialog.choose = [](PrintDialogOptions &options) {
+            options.printToFile = true;
+            options.outputFileName = QStringLiteral("/tmp/out.pdf");
+        };
+        run.run(picture.scene);
+        QCOMPARE(run.log.shown, QStringList{message});
+        QCOMPARE(int(run.printer.sheets.size()), sheets);
+        QVERIFY(run.printer.output.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(PrintJobTest)
+#include "tst_printjob.moc"
