@@ -1,0 +1,238 @@
+#include "BmhDocument.h"
+
+#include "imaging/BmpCodec.h"
+#include "imaging/DeviceIo.h"
+#include "scene/Scene.h"
+
+#include <limits>
+
+namespace zel {
+
+namespace {
+
+// The smallest entry a file can hold: a short record and a 1 x 1 BMP with a
+// core header (14 + 12 + 4 bytes).
+constexpr qint64 kSmallestEntry = kShortPartRecordSize + 30;
+constexpr int kSmallestFrame = 7; // a background of at least 1 x 1
+
+bool fail(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+QByteArray encodeHeader(const DocumentHeader &h)
+{
+    QByteArray bytes(kDocumentHeaderSize, '\0');
+    char *p = bytes.data();
+    putLe32(p, quint32(h.partCount));
+    putLe32(p + 4, quint32(h.frameWidth));
+    putLe32(p + 8, quint32(h.frameHeight));
+    putLe32(p + 12, h.background);
+    p[16] = char(h.transparentMode);
+    p[17] = char(h.layout);
+    return bytes;
+}
+
+DocumentHeader decodeHeader(const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    DocumentHeader h;
+    h.partCount = les32(p);
+    h.frameWidth = les32(p + 4);
+    h.frameHeight = les32(p + 8);
+    h.background = le32(p + 12);
+    h.transparentMode = quint8(p[16]);
+    h.layout = quint8(p[17]);
+    return h;
+}
+
+bool fitsInInt(qint64 v)
+{
+    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+}
+
+class DocumentReader
+{
+public:
+    DocumentReader(QIODevice &in, const DocumentLimits &limits) : m_in(in), m_limits(limits) {}
+
+    bool read(DocumentContents &contents, QString *error);
+
+private:
+    bool readHeader(DocumentHeader &header, QString *error);
+    bool readEntry(int entry, int count, DocumentPart &part, QString *error);
+
+    QIODevice &m_in;
+    const DocumentLimits &m_limits;
+    quint8 m_layout = 1;
+    quint8 m_transparentMode = 0;
+    qint64 m_totalPixels = 0;
+};
+
+bool DocumentReader::readHeader(DocumentHeader &h, QString *error)
+{
+    const QByteArray bytes = readUpTo(m_in, kDocumentHeaderSize);
+    if (bytes.size() < kDocumentHeaderSize)
+        return fail(error, QStringLiteral("document header cut short (%1 of %2 bytes)")
+                               .arg(bytes.size()).arg(kDocumentHeaderSize));
+    h = decodeHeader(bytes);
+    if (h.partCount < 0)
+        return fail(error, QStringLiteral("negative part count %1").arg(h.partCount));
+    if (!m_in.isSequential() && qint64(h.partCount) * kSmallestEntry > m_in.bytesAvailable())
+        return fail(error, QStringLiteral("%1 parts cannot fit in the %2 bytes that follow the header")
+                               .arg(h.partCount).arg(m_in.bytesAvailable()));
+    if (h.frameWidth < kSmallestFrame || h.frameHeight < kSmallestFrame)
+        return fail(error, QStringLiteral("frame %1 x %2 is smaller than %3 x %3")
+                               .arg(h.frameWidth).arg(h.frameHeight).arg(kSmallestFrame));
+    const qint64 background = qint64(h.frameWidth - 6) * (h.frameHeight - 6);
+    if (background > m_limits.maxImagePixels)
+        return fail(error, QStringLiteral("background %1 x %2 is more than the limit of %3 pixels")
+                               .arg(h.frameWidth - 6).arg(h.frameHeight - 6)
+                               .arg(m_limits.maxImagePixels));
+    m_layout = h.layout;
+    m_transparentMode = h.transparentMode;
+    return true;
+}
+
+bool DocumentReader::readEntry(int entry, int count, DocumentPart &part, QString *error)
+{
+    const QString where = QStringLiteral("part entry %1 of %2: ").arg(entry).arg(count);
+    char record[kPartRecordSize];
+    if (!readExactly(m_in, record, kPartRecordSize))
+        return fail(error, where + QStringLiteral("record cut short"));
+
+    const qint32 left = les32(record);
+    const qint32 top = les32(record + 4);
+    const qint32 width = les32(record + 8);
+    const qint32 height = les32(record + 12);
+    // "BM" where the flags would be: a 16-byte record of the earlier layout,
+    // whose image began 24 bytes ago. The earlier rules hold from here on.
+    const bool shortRecord = record[16] == 'B' && record[17] == 'M';
+    if (shortRecord)
+        m_layout = 0;
+    part.monochrome = shortRecord ? 0 : quint8(record[16]);
+    part.grayscale = shortRecord ? 0 : quint8(record[17]);
+    part.transparent = m_layout == 0 ? m_transparentMode : quint8(record[18]);
+
+    if (width < 0 || height < 0)
+        return fail(error, where + QStringLiteral("negative displayed size %1 x %2")
+                                       .arg(width).arg(height));
+    // QRect keeps left + width - 1; renderers add left + width.
+    const qint64 right = qint64(left) + width;
+    const qint64 bottom = qint64(top) + height;
+    if (!fitsInInt(right) || !fitsInInt(right - 1) || !fitsInInt(bottom) || !fitsInInt(bottom - 1))
+        return fail(error, where + QStringLiteral("placement (%1, %2, %3, %4) is beyond the coordinate range")
+                                       .arg(left).arg(top).arg(width).arg(height));
+    const qint64 displayed = qint64(width) * height;
+    if (displayed > m_limits.maxImagePixels)
+        return fail(error, where + QStringLiteral("displayed size %1 x %2 is more than the limit of %3 pixels")
+                                       .arg(width).arg(height).arg(m_limits.maxImagePixels));
+    part.bounds = QRect(left, top, width, height);
+
+    QString why;
+    const QByteArray head = shortRecord ? QByteArray(record + kShortPartRecordSize,
+                                                     kPartRecordSize - kShortPartRecordSize)
+                                        : QByteArray();
+    part.source = readBmp(head, m_in, &why, m_limits.maxImagePixels);
+    if (part.source.isNull())
+        return fail(error, where + why);
+
+    m_totalPixels += displayed + qint64(part.source.width()) * part.source.height();
+    if (m_totalPixels > m_limits.maxTotalPixels)
+        return fail(error, where + QStringLiteral("the parts so far hold more than the limit of %1 pixels")
+                                       .arg(m_limits.maxTotalPixels));
+    return true;
+}
+
+bool DocumentReader::read(DocumentContents &contents, QString *error)
+{
+    DocumentContents result;
+    if (!readHeader(result.header, error))
+        return false;
+    const int count = result.header.partCount;
+    // Entries run bottom to top; parts are kept top first. Memory grows only
+    // with entries actually read, never with what the header claims.
+    std::vector<DocumentPart> bottomFirst;
+    for (int entry = 1; entry <= count; ++entry) {
+        DocumentPart part;
+        if (!readEntry(entry, count, part, error))
+            return false;
+        bottomFirst.push_back(std::move(part));
+    }
+    result.parts.assign(std::make_move_iterator(bottomFirst.rbegin()),
+                        std::make_move_iterator(bottomFirst.rend()));
+    contents = std::move(result);
+    return true;
+}
+
+} // namespace
+
+bool WriteDocument(QIODevice &out, const Scene &scene, QString *error)
+{
+    DocumentHeader h;
+    h.partCount = scene.count();
+    h.frameWidth = scene.frameSize().width();
+    h.frameHeight = scene.frameSize().height();
+    h.background = scene.backgroundColour();
+    h.transparentMode = scene.ui().isChecked(Item::TransparentModeItem) ? 1 : 0;
+    h.layout = 1;
+    if (!writeAll(out, encodeHeader(h)))
+        return fail(error, QStringLiteral("header: write failed: ") + out.errorString());
+
+    for (int i = scene.count() - 1; i >= 0; --i) {
+        const ScenePart &part = scene.part(i);
+        const QString where = QStringLiteral("part entry %1 of %2: ").arg(scene.count() - i).arg(scene.count());
+        const QRect bounds = part.Image->bounds();
+        char record[kPartRecordSize] = {};
+        putLe32(record, quint32(bounds.x()));
+        putLe32(record + 4, quint32(bounds.y()));
+        putLe32(record + 8, quint32(bounds.width()));
+        putLe32(record + 12, quint32(bounds.height()));
+        record[16] = char(part.Monochrome & 0xFF);
+        record[17] = char(part.Grayscale & 0xFF);
+        record[18] = char(part.Transparent & 0xFF);
+        if (!writeAll(out, record, kPartRecordSize))
+            return fail(error, where + QStringLiteral("write failed: ") + out.errorString());
+        QString why;
+        if (!writeBmp(out, part.Source, &why))
+            return fail(error, where + why);
+    }
+    return true;
+}
+
+bool readDocumentContents(QIODevice &in, DocumentContents &contents, QString *error,
+                          const DocumentLimits &limits)
+{
+    return DocumentReader(in, limits).read(contents, error);
+}
+
+bool ReadDocument(QIODevice &in, Scene &scene, QString *error)
+{
+    return ReadDocument(in, scene, error, DocumentLimits());
+}
+
+bool ReadDocument(QIODevice &in, Scene &scene, QString *error, const DocumentLimits &limits,
+                  DocumentHeader *header)
+{
+    if (!scene.isEmpty())
+        return fail(error, QStringLiteral("a document can only be read into an empty scene"));
+    DocumentContents contents;
+    if (!readDocumentContents(in, contents, error, limits))
+        return false;
+
+    scene.setFrameSize(contents.header.frameWidth, contents.header.frameHeight);
+    scene.setBackgroundColour(contents.header.background);
+    scene.SelectedIndex = -1;
+    for (const DocumentPart &part : contents.parts)
+        scene.appendLoadedPart(part.bounds, part.source, part.monochrome, part.grayscale,
+                               part.transparent);
+    if (scene.count() > 0)
+        scene.SelectPart(scene.part(0).Image.get());
+    if (header)
+        *header = contents.header;
+    return true;
+}
+
+} // namespace zel

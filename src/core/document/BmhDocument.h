@@ -1,0 +1,72 @@
+#pragma once
+
+#include "imaging/ImageLimits.h"
+#include "scene/Bitmap.h"
+
+#include <QIODevice>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+namespace zel {
+
+class Scene;
+
+// A BMH document: a 24-byte header, then for each part from the bottom of
+// the stacking order to the top a 40-byte record followed at once by the
+// part's source as a complete BMP file image. Little-endian throughout.
+constexpr int kDocumentHeaderSize = 24;
+constexpr int kPartRecordSize = 40;
+constexpr int kShortPartRecordSize = 16; // earlier layout: placement only
+
+struct DocumentHeader {
+    qint32 partCount = 0;
+    qint32 frameWidth = 0;  // background width + 6
+    qint32 frameHeight = 0; // background height + 6
+    Colour background = kWhite;
+    quint8 transparentMode = 0; // the transparent-mode check mark when written
+    quint8 layout = 1;          // 0: earlier layout, transparency from the header
+};
+
+// What a reader agrees to hold. Sources, displayed parts and the background
+// are each limited, and so is their sum over the document, so that neither a
+// lying header nor a thousand small records can make us allocate without end.
+struct DocumentLimits {
+    qint64 maxImagePixels = kMaxImagePixels;
+    qint64 maxTotalPixels = qint64(1) << 30;
+};
+
+// One part as read, before it goes into a Scene.
+struct DocumentPart {
+    QRect bounds;
+    Bitmap source;
+    qint32 monochrome = 0;
+    qint32 grayscale = 0;
+    qint32 transparent = 0;
+};
+
+struct DocumentContents {
+    DocumentHeader header;
+    std::vector<DocumentPart> parts; // index 0 is the top part (the file's last entry)
+};
+
+// Writes the scene as a document; stops with false (and *error) at the first
+// write that comes up short. Does not open, close or delete anything.
+bool WriteDocument(QIODevice &out, const Scene &scene, QString *error = nullptr);
+
+// Reads a whole document into memory without touching any scene. False and
+// *error on a short header or record, an invalid embedded image, a negative
+// part count or one the remaining bytes cannot hold, a frame below 7 x 7,
+// placements beyond the coordinate range, or sizes over the limits.
+bool readDocumentContents(QIODevice &in, DocumentContents &contents, QString *error = nullptr,
+                          const DocumentLimits &limits = {});
+
+// Rebuilds an empty scene (as after a reset) from a document. The scene is
+// changed only once the whole file has been read: on failure it keeps
+// nothing of the file. The last entry becomes the selected part.
+bool ReadDocument(QIODevice &in, Scene &scene, QString *error = nullptr);
+bool ReadDocument(QIODevice &in, Scene &scene, QString *error, const DocumentLimits &limits,
+                  DocumentHeader *header = nullptr);
+
+} // namespace zel
