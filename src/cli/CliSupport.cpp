@@ -1,0 +1,63 @@
+#include "CliSupport.h"
+
+#include "document/DocumentFile.h"
+
+#include <cstdio>
+
+namespace zel::cli {
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void printErr(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+}
+
+int fail(const QString &command, const QString &message)
+{
+    QString line = message;
+    line.replace(u'\n', u' ');
+    printErr(QStringLiteral("zelvane-cli %1: %2\n").arg(command, line));
+    return 1;
+}
+
+bool wantsHelp(const QStringList &args)
+{
+    return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+}
+
+bool loadDocument(const QString &path, Scene &scene, QString *error)
+{
+    QString detail;
+    switch (openDocumentFile(path, scene, &detail)) {
+    case OpenError::None:
+        return true;
+    case OpenError::Open:
+        *error = QStringLiteral("%1: cannot open: %2").arg(path, detail);
+        return false;
+    case OpenError::Read:
+        *error = QStringLiteral("%1: not a valid BMH document: %2").arg(path, detail);
+        return false;
+    }
+    return false;
+}
+
+QString upperExtension(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot < 0 || dot < slash)
+        return QString();
+    QString ext = path.mid(dot);
+    for (QChar &c : ext)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    return ext;
+}
+
+} // namespace zel::cli

@@ -1,0 +1,289 @@
+// zelvane-cli end to end: the built executable run as a script would run it.
+
+#include "imaging/BmpCodec.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/PictureFiles.h"
+#include "scene/Render.h"
+#include "scene/Scene.h"
+#include "document/DocumentFile.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zel;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A 6 x 4 picture: white left half (see-through when transparent), a
+// colour ramp on the right.
+QImage samplePicture()
+{
+    QImage image(6, 4, QImage::Format_BGR888);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            image.setPixel(x, y, x < 3 ? qRgb(255, 255, 255) : qRgb(40 * x, 50 * y, 100));
+    return image;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void composeInfoRender();
+    void renderKindsAgree();
+    void helpForEveryCommand_data();
+    void helpForEveryCommand();
+    void failures_data();
+    void failures();
+    void failedComposeKeepsTheOldDocument();
+
+private:
+    Run run(const QStringList &args) const;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+Run TestCli::run(const QStringList &args) const
+{
+    QProcess p;
+    p.setWorkingDirectory(m_dir.path());
+    p.start(QStringLiteral(ZELVANE_CLI_PATH), args);
+    Run r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+void TestCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QFile bmp(path(QStringLiteral("sample.bmp")));
+    QVERIFY(bmp.open(QIODevice::WriteOnly));
+    QVERIFY(writeBmp(bmp, Bitmap{samplePicture(), 24}));
+    bmp.close();
+    QImage blue(8, 8, QImage::Format_RGB32);
+    blue.fill(qRgb(0, 0, 255));
+    QVERIFY(writePictureFile(path(QStringLiteral("blue.JPG")), blue, nullptr));
+    QVERIFY(writeFile(path(QStringLiteral("broken.jpg")), "not a jpeg"));
+    QVERIFY(writeFile(path(QStringLiteral("broken.BMH")), QByteArray(10, '\0')));
+}
+
+void TestCli::composeInfoRender()
+{
+    Run r = run({QStringLiteral("compose"), QStringLiteral("doc.BMH"), QStringLiteral("--size"),
+                 QStringLiteral("20x10"), QStringLiteral("--color"), QStringLiteral("00FF00"),
+                 QStringLiteral("--part"), QStringLiteral("sample.bmp@2,3"),
+                 QStringLiteral("--part"), QStringLiteral("blue.JPG@-4,5:12x4,gray,opaque")});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY(r.err.isEmpty());
+
+    r = run({QStringLiteral("info"), QStringLiteral("doc.BMH")});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    const QJsonObject doc = QJsonDocument::fromJson(r.out).object();
+    QCOMPARE(doc.value(QStringLiteral("background")).toObject(),
+             (QJsonObject{{QStringLiteral("width"), 20}, {QStringLiteral("height"), 10},
+                          {QStringLiteral("color"), QStringLiteral("00FF00")}}));
+    QCOMPARE(doc.value(QStringLiteral("layout")).toInt(), 1);
+    QCOMPARE(doc.value(QStringLiteral("transparentMode")).toInt(), 0); // the top part is opaque
+    const QJsonArray parts = doc.value(QStringLiteral("parts")).toArray();
+    QCOMPARE(parts.size(), 2);
+    // Index 0 is the top: the last --part, its flags as the toggles set them.
+    QCOMPARE(parts[0].toObject(),
+             (QJsonObject{{QStringLiteral("left"), -4}, {QStringLiteral("top"), 5},
+                          {QStringLiteral("width"), 12}, {QStringLiteral("height"), 4},
+                          {QStringLiteral("monochrome"), 0}, {QStringLiteral("grayscale"), 255},
+                          {QStringLiteral("transparent"), 0},
+                          {QStringLiteral("source"),
+                           QJsonObject{{QStringLiteral("width"), 8}, {QStringLiteral("height"), 8},
+                                       {QStringLiteral("depth"), 24}}}}));
+    QCOMPARE(parts[1].toObject(),
+             (QJsonObject{{QStringLiteral("left"), 2}, {QStringLiteral("top"), 3},
+                          {QStringLiteral("width"), 6}, {QStringLiteral("height"), 4},
+                          {QStringLiteral("monochrome"), 0}, {QStringLiteral("grayscale"), 0},
+                          {QStringLiteral("transparent"), 1},
+                          {QStringLiteral("source"),
+                           QJsonObject{{QStringLiteral("width"), 6}, {QStringLiteral("height"), 4},
+                                       {QStringLiteral("depth"), 24}}}}));
+
+    r = run({QStringLiteral("render"), QStringLiteral("doc.BMH"), QStringLiteral("out.bmp")});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QString error;
+    const Bitmap rendered = readPictureFile(path(QStringLiteral("out.bmp")), {}, &error);
+    QVERIFY2(!rendered.isNull(), qPrintable(error));
+    QCOMPARE(rendered.depth, 24);
+    QCOMPARE(rendered.image.size(), QSize(20, 10));
+    const QImage &img = rendered.image;
+    QCOMPARE(img.pixel(0, 0), qRgb(0, 255, 0));   // background
+    QCOMPARE(img.pixel(2, 3), qRgb(0, 255, 0));   // white of a transparent part
+    QCOMPARE(img.pixel(5, 3), qRgb(120, 0, 100)); // the ramp at (3, 0)
+    QCOMPARE(img.pixel(7, 4), qRgb(200, 50, 100));
+    // The opaque gray part over the bottom left: blue JPEG, gray (b+g+r)/3.
+    const int level = qBlue(img.pixel(0, 6));
+    QCOMPARE(img.pixel(0, 6), qRgb(level, level, level));
+    QVERIFY(std::abs(level - 85) <= 3);
+    QCOMPARE(img.pixel(7, 8), img.pixel(0, 6));
+    QCOMPARE(img.pixel(8, 8), qRgb(0, 255, 0));
+    QCOMPARE(img.pixel(0, 9), qRgb(0, 255, 0));
+
+    // The same picture as the program would render it.
+    UiState ui;
+    Scene scene(ui);
+    QCOMPARE(openDocumentFile(path(QStringLiteral("doc.BMH")), scene), OpenError::None);
+    QVERIFY(RenderScene(scene).convertToFormat(QImage::Format_BGR888) == img);
+}
+
+void TestCli::renderKindsAgree()
+{
+    Run r = run({QStringLiteral("compose"), QStringLiteral("kinds.BMH"), QStringLiteral("--size=9x7"),
+                 QStringLiteral("--part=sample.bmp@1,1")});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    for (const char *name : {"k.png", "k.JPEG", "k.BMP"}) {
+        r = run({QStringLiteral("render"), QStringLiteral("kinds.BMH"), QString::fromLatin1(name)});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+    }
+    const QImage png(path(QStringLiteral("k.png")));
+    QString error;
+    const Bitmap bmp = readPictureFile(path(QStringLiteral("k.BMP")), {}, &error);
+    QVERIFY(png.convertToFormat(QImage::Format_BGR888) == bmp.image);
+    const Bitmap jpeg = readPictureFile(path(QStringLiteral("k.JPEG")), {}, &error);
+    QCOMPARE(jpeg.image.size(), QSize(9, 7));
+    QVERIFY(readFile(path(QStringLiteral("k.JPEG"))).startsWith("\xFF\xD8"));
+}
+
+void TestCli::helpForEveryCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("info") << QStringLiteral("info");
+    QTest::newRow("render") << QStringLiteral("render");
+    QTest::newRow("compose") << QStringLiteral("compose");
+}
+
+void TestCli::helpForEveryCommand()
+{
+    QFETCH(QString, command);
+    const Run r = run({command, QStringLiteral("--help")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith("usage: zelvane-cli " + command.toUtf8()));
+    QVERIFY(r.err.isEmpty());
+    const Run top = run({QStringLiteral("--help")});
+    QCOMPARE(top.exitCode, 0);
+    QVERIFY(top.out.contains("  " + command.toUtf8() + " "));
+}
+
+void TestCli::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message"); // the whole stderr line
+    QTest::addColumn<QString>("mustNotExist");
+    auto row = [](const char *name, QStringList args, const QString &message, const QString &file = QString()) {
+        QTest::newRow(name) << args << message << file;
+    };
+    const QString s = QStringLiteral("--size");
+    row("no command", {}, QStringLiteral("zelvane-cli: no command given (try zelvane-cli --help)"));
+    row("unknown command", {QStringLiteral("print2")},
+        QStringLiteral("zelvane-cli: unknown command \"print2\" (try zelvane-cli --help)"));
+    row("info without a file", {QStringLiteral("info")},
+        QStringLiteral("zelvane-cli info: expected one document file (see --help)"));
+    row("info of a missing file", {QStringLiteral("info"), QStringLiteral("none.BMH")},
+        QStringLiteral("zelvane-cli info: none.BMH: cannot open: No such file or directory"));
+    row("info of a broken file", {QStringLiteral("info"), QStringLiteral("broken.BMH")},
+        QStringLiteral("zelvane-cli info: broken.BMH: not a valid BMH document: document header cut short (10 of 24 bytes)"));
+    row("render to an unknown kind", {QStringLiteral("render"), QStringLiteral("broken.BMH"), QStringLiteral("o.gif")},
+        QStringLiteral("zelvane-cli render: o.gif: unsupported output type (use .bmp, .jpg, .jpeg or .png)"),
+        QStringLiteral("o.gif"));
+    row("render a broken file", {QStringLiteral("render"), QStringLiteral("broken.BMH"), QStringLiteral("o.bmp")},
+        QStringLiteral("zelvane-cli render: broken.BMH: not a valid BMH document: document header cut short (10 of 24 bytes)"),
+        QStringLiteral("o.bmp"));
+    row("render into a missing folder", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("nowhere/o.png")},
+        QStringLiteral("zelvane-cli render: nowhere/o.png: No such file or directory"), QStringLiteral("nowhere/o.png"));
+    row("compose without a size", {QStringLiteral("compose"), QStringLiteral("c.BMH")},
+        QStringLiteral("zelvane-cli compose: expected an output file and --size WxH (see --help)"), QStringLiteral("c.BMH"));
+    row("compose with a zero size", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("0x5")},
+        QStringLiteral("zelvane-cli compose: \"0x5\" is not a size WxH of positive whole numbers"), QStringLiteral("c.BMH"));
+    row("compose with a huge size", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("99999x99999")},
+        QStringLiteral("zelvane-cli compose: 99999x99999 is more than the limit of 268435456 pixels"), QStringLiteral("c.BMH"));
+    row("compose with a bad colour", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--color"), QStringLiteral("red")},
+        QStringLiteral("zelvane-cli compose: \"red\" is not a color RRGGBB"), QStringLiteral("c.BMH"));
+    row("compose with an unknown option", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--blur"), QStringLiteral("3")},
+        QStringLiteral("zelvane-cli compose: unknown option --blur (see --help)"), QStringLiteral("c.BMH"));
+    row("compose with an option lacking its value", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s},
+        QStringLiteral("zelvane-cli compose: --size needs a value"), QStringLiteral("c.BMH"));
+    row("compose with two outputs", {QStringLiteral("compose"), QStringLiteral("c.BMH"), QStringLiteral("d.BMH"), s, QStringLiteral("5x5")},
+        QStringLiteral("zelvane-cli compose: more than one output file: \"c.BMH\" and \"d.BMH\""), QStringLiteral("c.BMH"));
+    row("compose with a missing part file", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("gone.bmp@1,1")},
+        QStringLiteral("zelvane-cli compose: gone.bmp: No such file or directory"), QStringLiteral("c.BMH"));
+    row("compose with a broken JPEG", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("broken.jpg")},
+        QStringLiteral("zelvane-cli compose: broken.jpg: JPEG ｴﾗｰ #53"), QStringLiteral("c.BMH"));
+    row("compose with a part of another kind", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("broken.BMH")},
+        QStringLiteral("zelvane-cli compose: broken.BMH: not a BMP or JPEG file name"), QStringLiteral("c.BMH"));
+    row("compose with a zero part size", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp:0x3")},
+        QStringLiteral("zelvane-cli compose: \"0x3\" is not a size WxH of positive whole numbers"), QStringLiteral("c.BMH"));
+    row("compose placed beyond the range", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp@2147483647,0")},
+        QStringLiteral("zelvane-cli compose: sample.bmp: placed beyond the coordinate range"), QStringLiteral("c.BMH"));
+    row("compose into a missing folder", {QStringLiteral("compose"), QStringLiteral("nowhere/c.BMH"), s, QStringLiteral("5x5")},
+        QStringLiteral("zelvane-cli compose: nowhere/c.BMH: cannot create: No such file or directory"), QStringLiteral("nowhere/c.BMH"));
+}
+
+void TestCli::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    QFETCH(QString, mustNotExist);
+    QVERIFY(writeFile(path(QStringLiteral("empty.BMH")), QByteArray::fromHex(
+        "00000000 0D000000 0D000000 FFFFFF00 01 01 0000 00000000")));
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const Run r = run(args);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(QString::fromUtf8(r.err), message + u'\n');
+    QVERIFY(r.out.isEmpty());
+    if (!mustNotExist.isEmpty())
+        QVERIFY(!QFile::exists(path(mustNotExist)));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+}
+
+void TestCli::failedComposeKeepsTheOldDocument()
+{
+    QVERIFY(writeFile(path(QStringLiteral("keep.BMH")), "older document"));
+    const Run r = run({QStringLiteral("compose"), QStringLiteral("keep.BMH"), QStringLiteral("--size"),
+                       QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp"),
+                       QStringLiteral("--part"), QStringLiteral("broken.jpg")});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(readFile(path(QStringLiteral("keep.BMH"))), QByteArray("older document"));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
