@@ -1,0 +1,225 @@
+#include "QtPrinterPort.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPrinterInfo>
+
+#include <cmath>
+
+namespace zel {
+
+namespace {
+
+constexpr int kCustomWindowsId = 256; // DMPAPER_USER
+
+qint32 tenths(qreal millimetres)
+{
+    return qint32(std::lround(millimetres * 10.0));
+}
+
+} // namespace
+
+QtPrinterPort::QtPrinterPort(const QString &printerName)
+{
+    if (!printerName.isEmpty())
+        m_printer.setPrinterName(printerName);
+    // The page is placed on the sheet's corner by ourselves; Qt's own
+    // margins are only the printer's unprintable edges.
+    m_printer.setFullPage(false);
+    m_printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    if (m_printer.printerName().isEmpty()) {
+        // No printer at all: PDF on the paper the page settings start with.
+        m_printer.setPageSize(QPageSize(QPageSize::A4));
+        m_printer.setPageOrientation(QPageLayout::Portrait);
+    }
+}
+
+QtPrinterPort::~QtPrinterPort()
+{
+    if (m_painter && m_painter->isActive()) {
+        m_printer.abort();
+        m_painter->end();
+    }
+}
+
+quint16 QtPrinterPort::paperId(const QPageSize &size, int index)
+{
+    const int id = size.windowsId();
+    if (id != 0 && id != kCustomWindowsId)
+        return quint16(id);
+    return quint16(kOwnPaperIdBase + index);
+}
+
+QList<QPageSize> QtPrinterPort::currentSizes() const
+{
+    return QPrinterInfo::printerInfo(m_printer.printerName()).supportedPageSizes();
+}
+
+bool QtPrinterPort::hasDevMode() const
+{
+    return m_outputFile.isEmpty() && !m_printer.printerName().isEmpty()
+        && !QPrinterInfo::printerInfo(m_printer.printerName()).isNull();
+}
+
+QString QtPrinterPort::deviceName() const
+{
+    return m_printer.printerName();
+}
+
+QString QtPrinterPort::portName() const
+{
+    // A CUPS queue hides its device behind its name; only a file differs.
+    return m_outputFile.isEmpty() ? QString() : QStringLiteral("FILE:");
+}
+
+bool QtPrinterPort::readDevMode(DevMode &devMode) const
+{
+    const QPageLayout layout = m_printer.pageLayout();
+    const bool portrait = layout.orientation() == QPageLayout::Portrait;
+    const QPageSize page = layout.pageSize();
+    devMode.dmOrientation = portrait ? kDmPortrait : kDmLandscape;
+
+    const QList<QPageSize> sizes = currentSizes();
+    int index = -1;
+    for (int i = 0; i < sizes.size() && index < 0; ++i)
+        if (sizes[i].isEquivalentTo(page))
+            index = i;
+    devMode.dmPaperSize = qint16(index >= 0 ? paperId(sizes[index], index)
+                                            : quint16(page.windowsId()));
+
+    const QSizeF mm = page.size(QPageSize::Millimeter);
+    const double width = portrait ? mm.width() : mm.height();
+    const double length = portrait ? mm.height() : mm.width();
+    devMode.dmPaperWidth = ToDevModeTenths(std::round(width * 10.0));
+    devMode.dmPaperLength = ToDevModeTenths(std::round(length * 10.0));
+    return true;
+}
+
+bool QtPrinterPort::writeDevMode(const DevMode &devMode)
+{
+    const quint16 id = quint16(devMode.dmPaperSize);
+    const QList<QPageSize> sizes = currentSizes();
+    for (int i = 0; i < sizes.size(); ++i) {
+        if (paperId(sizes[i], i) == id) {
+            m_printer.setPageSize(sizes[i]);
+            break;
+        }
+    }
+    if (devMode.dmOrientation == kDmPortrait)
+        m_printer.setPageOrientation(QPageLayout::Portrait);
+    else if (devMode.dmOrientation == kDmLandscape)
+        m_printer.setPageOrientation(QPageLayout::Landscape);
+    return true;
+}
+
+PaperList QtPrinterPort::paperForms(const QString &device, const QString &) const
+{
+    PaperList list;
+    if (device.isEmpty())
+        return list;
+    const QPrinterInfo info = QPrinterInfo::printerInfo(device);
+    if (info.isNull()) {
+        list.count = -1;
+        return list;
+    }
+    const QList<QPageSize> sizes = info.supportedPageSizes();
+    list.count = qint32(sizes.size());
+    for (int i = 0; i < sizes.size(); ++i) {
+        const QSizeF mm = sizes[i].size(QPageSize::Millimeter);
+        list.names.append(sizes[i].name());
+        list.sizes.push_back({tenths(mm.width()), tenths(mm.height())});
+        list.ids.push_back(paperId(sizes[i], i));
+    }
+    return list;
+}
+
+PrinterMetrics QtPrinterPort::metrics() const
+{
+    PrinterMetrics m;
+    m.logPixelsX = m_printer.logicalDpiX();
+    m.logPixelsY = m_printer.logicalDpiY();
+    const QRectF paper = m_printer.paperRect(QPrinter::DevicePixel);
+    const QRectF page = m_printer.pageRect(QPrinter::DevicePixel);
+    m.physicalWidth = qRound(paper.width());
+    m.physicalHeight = qRound(paper.height());
+    m.physicalOffsetX = qRound(page.left() - paper.left());
+    m.physicalOffsetY = qRound(page.top() - paper.top());
+    m.canStretchImages = true;
+    return m;
+}
+
+void QtPrinterPort::setOutputFile(const QString &path)
+{
+    if (path == m_outputFile)
+        return;
+    if (m_outputFile.isEmpty())
+        m_printerBeforeFile = m_printer.printerName();
+    m_outputFile = path;
+    if (!path.isEmpty()) {
+        m_printer.setOutputFormat(QPrinter::PdfFormat);
+        m_printer.setOutputFileName(path);
+        return;
+    }
+    m_printer.setOutputFileName(QString());
+    if (!m_printerBeforeFile.isEmpty()) {
+        m_printer.setOutputFormat(QPrinter::NativeFormat);
+        m_printer.setPrinterName(m_printerBeforeFile);
+    }
+}
+
+void QtPrinterPort::setPortrait(bool portrait)
+{
+    m_printer.setPageOrientation(portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
+}
+
+void QtPrinterPort::setJobTitle(const QString &title)
+{
+    m_printer.setDocName(title);
+}
+
+bool QtPrinterPort::beginDoc()
+{
+    m_aborted = false;
+    m_painter = std::make_unique<QPainter>();
+    if (!m_painter->begin(&m_printer)) {
+        m_painter.reset();
+        return false;
+    }
+    return true;
+}
+
+bool QtPrinterPort::newPage()
+{
+    return m_printer.newPage();
+}
+
+bool QtPrinterPort::endDoc()
+{
+    if (!m_painter)
+        return false;
+    const bool ended = m_painter->end();
+    m_painter.reset();
+    return ended && m_printer.printerState() != QPrinter::Error;
+}
+
+void QtPrinterPort::abortDoc()
+{
+    m_aborted = true;
+    if (!m_painter)
+        return;
+    // Qt's PDF and CUPS engines cannot take a job back once begun; what a
+    // file received is removed at least.
+    const bool taken = m_printer.abort();
+    m_painter->end();
+    m_painter.reset();
+    if (!taken && !m_outputFile.isEmpty())
+        QFile::remove(m_outputFile);
+}
+
+void QtPrinterPort::drawPage(const QImage &image, const QRect &dest)
+{
+    if (m_painter && m_painter->isActive())
+        m_painter->drawImage(dest, image);
+}
+
+} // namespace zel

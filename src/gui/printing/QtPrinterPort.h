@@ -1,0 +1,62 @@
+#pragma once
+
+#include "PrinterPort.h"
+
+#include <QPageSize>
+#include <QPrinter>
+
+#include <memory>
+
+class QPainter;
+
+namespace zel {
+
+// The printer interface over Qt Print Support: the current printer is a
+// QPrinter, at first on Qt's default printer (a CUPS queue). Paper ids are
+// the Windows ids QPageSize gives; the many sizes without one (0) or with
+// the "custom" id (256) get ids of ours from kOwnPaperIdBase up, which no
+// real paper id reaches. With no printer installed there is no device mode
+// and no paper list, and documents can only go to a PDF file.
+class QtPrinterPort : public PrinterPort
+{
+public:
+    static constexpr quint16 kOwnPaperIdBase = 0x7000;
+
+    // An empty name takes Qt's default printer.
+    explicit QtPrinterPort(const QString &printerName = QString());
+    ~QtPrinterPort() override;
+
+    QPrinter &printer() { return m_printer; }
+
+    // The id our paper lists give the index-th of a printer's sizes.
+    static quint16 paperId(const QPageSize &size, int index);
+
+    bool hasDevMode() const override;
+    QString deviceName() const override;
+    QString portName() const override;
+    bool readDevMode(DevMode &devMode) const override;
+    bool writeDevMode(const DevMode &devMode) override;
+    PaperList paperForms(const QString &device, const QString &port) const override;
+    PrinterMetrics metrics() const override;
+    QString outputFile() const override { return m_outputFile; }
+    void setOutputFile(const QString &path) override;
+    void setPortrait(bool portrait) override;
+    void setJobTitle(const QString &title) override;
+    bool beginDoc() override;
+    bool newPage() override;
+    bool endDoc() override;
+    void abortDoc() override;
+    bool aborted() const override { return m_aborted; }
+    void drawPage(const QImage &image, const QRect &dest) override;
+
+private:
+    QList<QPageSize> currentSizes() const;
+
+    QPrinter m_printer{QPrinter::HighResolution};
+    std::unique_ptr<QPainter> m_painter;
+    QString m_outputFile;
+    QString m_printerBeforeFile;
+    bool m_aborted = false;
+};
+
+} // namespace zel
