@@ -18,6 +18,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QScrollArea;
 
 namespace zel {

@@ -30,8 +30,10 @@ private:
         QCoreApplication::sendEvent(&window, &event);
         return event.isAccepted();
     }
+    // A drop always follows the drag's entering the window.
     static void drop(MainWindow &window, QMimeData &data)
     {
+        enter(window, data);
         QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(&window, &event);
     }
@@ -83,6 +85,8 @@ void DropsTest::documentAsksWhenModified()
     QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 5, 5));
     f.dialogs.answers.push_back(Answer::No);
     drop(*f.window, *data);
+    QCOMPARE(f.dialogs.questions.size(), 2);
+    QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.messages.join(QLatin1Char('\n'))));
     QCOMPARE(f.scene().count(), 1);
     QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 12, 12));
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + doc);
