@@ -1,0 +1,259 @@
+// The Qt printer: paper ids, the case of no printer installed, and real PDF
+// output through the same job the program runs.
+
+#include "FakePrinter.h"
+#include "PdfTools.h"
+#include "PrintCommand.h"
+#include "PrinterSettings.h"
+#include "QtPrinterPort.h"
+#include "Scene.h"
+#include "ScreenResolution.h"
+#include "UiState.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+constexpr QSizeF kA4Points{595.28, 841.89};
+constexpr Colour kRed = 0x000000FF;
+
+bool near(const QSizeF &a, const QSizeF &b)
+{
+    return qAbs(a.width() - b.width()) < 0.5 && qAbs(a.height() - b.height()) < 0.5;
+}
+
+// A plain red picture of the given size.
+struct RedScene {
+    UiState ui;
+    Scene scene{ui};
+    explicit RedScene(const QSize &size)
+    {
+        scene.setBackgroundSize(size);
+        scene.setBackgroundColour(kRed);
+    }
+};
+
+bool isRed(QRgb rgb)
+{
+    return qRed(rgb) > 200 && qGreen(rgb) < 60 && qBlue(rgb) < 60;
+}
+
+bool isWhite(QRgb rgb)
+{
+    return qRed(rgb) > 240 && qGreen(rgb) > 240 && qBlue(rgb) > 240;
+}
+
+} // namespace
+
+class QtPrinterTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        ScreenDpiX = 96;
+        ScreenDpiY = 96;
+    }
+
+    void ownPaperIdsCannotCollide()
+    {
+        for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
+            const int windowsId = QPageSize::windowsId(QPageSize::PageSizeId(id));
+            QVERIFY2(windowsId < QtPrinterPort::kOwnPaperIdBase,
+                     qPrintable(QPageSize::name(QPageSize::PageSizeId(id))));
+        }
+        QCOMPARE(QtPrinterPort::paperId(QPageSize(QPageSize::A4), 5), quint16(9));
+        QCOMPARE(QtPrinterPort::paperId(QPageSize(QPageSize::A3), 0), quint16(8));
+        // B0 has no Windows id, a custom size has the "custom" one.
+        QCOMPARE(QtPrinterPort::paperId(QPageSize(QPageSize::B0), 7),
+                 quint16(QtPrinterPort::kOwnPaperIdBase + 7));
+        QCOMPARE(QtPrinterPort::paperId(QPageSize(QSizeF(100, 150), QPageSize::Millimeter), 3),
+                 quint16(QtPrinterPort::kOwnPaperIdBase + 3));
+    }
+
+    void noPrinterKeepsTheDefaults()
+    {
+        QtPrinterPort printer;
+        QVERIFY(!printer.hasDevMode());
+        PageSettings settings;
+        QVERIFY(!RefreshPrinter(settings, printer));
+        QVERIFY(settings.deviceName.isEmpty());
+        QCOMPARE(settings.devMode, DevMode());
+
+        FakeCombo combo;
+        PaperList papers;
+        MessageLog log;
+        LoadPaperList(settings, papers, printer, settings.deviceName, settings.port, combo,
+                      log.fn());
+        QCOMPARE(papers.count, 0);
+        QVERIFY(combo.items.isEmpty());
+        QVERIFY(log.shown.isEmpty());
+        QCOMPARE(settings.paperWidth, 210.0f);
+
+        // A printer that is not there is an error of the list, not an empty one.
+        LoadPaperList(settings, papers, printer, QStringLiteral("No Such Queue"), QString(),
+                      combo, log.fn());
+        QCOMPARE(log.shown, QStringList{kFormListErrorText});
+    }
+
+    void pdfSheetIsA4ToTheCorner()
+    {
+        QtPrinterPort printer;
+        const PrinterMetrics metrics = printer.metrics();
+        QVERIFY(metrics.canStretchImages);
+        QVERIFY(metrics.logPixelsX >= 300);
+        QCOMPARE(metrics.logPixelsX, metrics.logPixelsY);
+        const double inches = metrics.physicalWidth / double(metrics.logPixelsX);
+        QVERIFY(qAbs(inches * 25.4 - 210.0) < 0.5);
+        QVERIFY(metrics.physicalOffsetX >= 0);
+        printer.setPortrait(false);
+        const PrinterMetrics turned = printer.metrics();
+        QCOMPARE(turned.physicalWidth, metrics.physicalHeight);
+        QCOMPARE(turned.physicalHeight, metrics.physicalWidth);
+    }
+
+    void devModeFollowsThePageLayout()
+    {
+        QtPrinterPort printer;
+        DevMode mode;
+        QVERIFY(printer.readDevMode(mode));
+        QCOMPARE(mode.dmOrientation, kDmPortrait);
+        QCOMPARE(mode.dmPaperSize, qint16(9));
+        QCOMPARE(mode.dmPaperWidth, qint16(2100));
+        QCOMPARE(mode.dmPaperLength, qint16(2970));
+        mode.dmOrientation = kDmLandscape;
+        QVERIFY(printer.writeDevMode(mode));
+        QCOMPARE(printer.printer().pageLayout().orientation(), QPageLayout::Landscape);
+        QVERIFY(printer.readDevMode(mode));
+        QCOMPARE(mode.dmPaperWidth, qint16(2970));
+        QCOMPARE(mode.dmPaperLength, qint16(2100));
+    }
+
+    void fourPagesToAPdfFile()
+    {
+        if (!HavePopplerTools())
+            QSKIP("pdfinfo and pdftoppm (poppler-utils) are not installed");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("four.pdf"));
+        RedScene picture(QSize(643, 972));
+        QtPrinterPort printer;
+        ScriptedPrintDialog dialog;
+        dialog.choose = [&](PrintDialogOptions &options) {
+            options.printToFile = true;
+            options.outputFileName = path;
+        };
+        MessageLog log;
+        PageSettings settings;
+        PrintState state;
+        PrintItemClick(picture.scene, settings, state, printer, dialog, log.fn(),
+                       QStringLiteral("Zelvane - four"), {});
+        QVERIFY2(log.shown.isEmpty(), qPrintable(log.shown.join(u'\n')));
+        QVERIFY(printer.outputFile().isEmpty());
+        QVERIFY(printer.printer().outputFileName().isEmpty());
+
+        const PdfInfo info = ReadPdfInfo(path);
+        QVERIFY2(info.ok, qPrintable(info.error));
+        QCOMPARE(info.pages, 4);
+        QVERIFY2(near(info.pageSize, kA4Points),
+                 qPrintable(QStringLiteral("%1 x %2").arg(info.pageSize.width())
+                                .arg(info.pageSize.height())));
+
+        // At screen resolution the first page shows the picture from the
+        // margins on; its cell ends 642 pixels to the right.
+        const QImage first = RenderPdfPage(path, 1, 96);
+        QVERIFY(!first.isNull());
+        QVERIFY(isWhite(first.pixel(70, 70)));
+        QVERIFY(isRed(first.pixel(80, 80)));
+        QVERIFY(isRed(first.pixel(75 + 635, 75 + 960)));
+        QVERIFY(isWhite(first.pixel(75 + 650, 80)));
+        QVERIFY(isWhite(first.pixel(80, 75 + 980)));
+        // The fourth holds the picture's last pixel only.
+        const QImage fourth = RenderPdfPage(path, 4, 96);
+        QVERIFY(!fourth.isNull());
+        QVERIFY(isWhite(fourth.pixel(80, 80)));
+    }
+
+    void landscapeJobTurnsTheSheet()
+    {
+        if (!HavePopplerTools())
+            QSKIP("pdfinfo (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("wide.pdf"));
+        RedScene picture(QSize(1200, 300));
+        QtPrinterPort printer;
+        PageSettings settings;
+        settings.portrait = false;
+        settings.paperWidth = 297.0f;
+        settings.paperHeight = 210.0f;
+        PrintState state;
+        MessageLog log;
+        QVERIFY(ComputePageLayout(picture.scene, settings, state, log.fn()));
+        QCOMPARE(state.layout.pageCount(), 2);
+        PrintRequest request;
+        request.last = 1;
+        request.outputFile = path;
+        QVERIFY(RunPrintJob(printer, settings, state, request, log.fn(), {}));
+        const PdfInfo info = ReadPdfInfo(path);
+        QVERIFY2(info.ok, qPrintable(info.error));
+        QCOMPARE(info.pages, 2);
+        QVERIFY(near(info.pageSize, kA4Points.transposed()));
+    }
+
+    void abortedFileJobLeavesNoFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("aborted.pdf"));
+        QtPrinterPort printer;
+        printer.setOutputFile(path);
+        QVERIFY(printer.beginDoc());
+        QImage page(100, 100, QImage::Format_RGB32);
+        page.fill(Qt::red);
+        printer.drawPage(page, QRect(0, 0, 1000, 1000));
+        printer.abortDoc();
+        QVERIFY(printer.aborted());
+        QVERIFY(!QFile::exists(path));
+        printer.setOutputFile(QString());
+        QVERIFY(printer.outputFile().isEmpty());
+    }
+
+    void unwritableFileIsReported()
+    {
+        RedScene picture(QSize(100, 100));
+        QtPrinterPort printer;
+        ScriptedPrintDialog dialog;
+        dialog.choose = [](PrintDialogOptions &options) {
+            options.printToFile = true;
+            options.outputFileName = QStringLiteral("/nonexistent-dir/out.pdf");
+        };
+        MessageLog log;
+        PageSettings settings;
+        PrintState state;
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+        PrintItemClick(picture.scene, settings, state, printer, dialog, log.fn(),
+                       QStringLiteral("t"), {});
+        QCOMPARE(log.shown, QStringList{kPrintStartFailedText});
+        QVERIFY(printer.outputFile().isEmpty());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // No printer for this suite, whatever the machine has: a CUPS server that
+    // is not there leaves Qt with none.
+    qputenv("CUPS_SERVER", "/nonexistent/zelvane-no-cups.sock");
+    QApplication app(argc, argv);
+    QtPrinterTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_qtprinter.moc"
