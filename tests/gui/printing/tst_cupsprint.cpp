@@ -1,0 +1,205 @@
+// End to end through CUPS: a scheduler of our own with a cups-pdf queue, a
+// two-page job sent the way the program prints, and the PDF CUPS writes.
+
+#include "CupsServer.h"
+#include "FakePrinter.h"
+#include "PdfTools.h"
+#include "PrintCommand.h"
+#include "PrinterSettings.h"
+#include "QtPrinterPort.h"
+#include "Scene.h"
+#include "ScreenResolution.h"
+#include "UiState.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+const QString kQueue = QStringLiteral("ZelvaneTestPDF");
+const QString kBackend = QStringLiteral("/usr/lib/cups/backend/cups-pdf");
+const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
+constexpr int kOutputTimeoutMs = 90000;
+
+// Where cups-pdf puts the jobs of the current user: its "Out" setting,
+// ${HOME}/PDF unless configured otherwise.
+QString cupsPdfOutputDir()
+{
+    const passwd *user = getpwuid(geteuid());
+    const QString home = user ? QString::fromLocal8Bit(user->pw_dir) : QDir::homePath();
+    QString out = QStringLiteral("${HOME}/PDF");
+    QFile config(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    if (config.open(QIODevice::ReadOnly)) {
+        const QRegularExpression outLine(QStringLiteral("^\\s*Out\\s+(\\S+)\\s*$"));
+        while (!config.atEnd()) {
+            const auto match = outLine.match(QString::fromLocal8Bit(config.readLine()));
+            if (match.hasMatch())
+                out = match.captured(1);
+        }
+    }
+    return out.replace(QStringLiteral("${HOME}"), home);
+}
+
+} // namespace
+
+class CupsPrintTest : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CupsPrintTest(CupsServer &server) : m_server(server) {}
+
+private slots:
+    void initTestCase()
+    {
+        if (!QFile::exists(kBackend) || !QFile::exists(kPpd))
+            QSKIP("cups-pdf is not installed (printer-driver-cups-pdf)");
+        if (!HavePopplerTools())
+            QSKIP("pdfinfo (poppler-utils) is not installed");
+        QString reason;
+        if (!m_server.start(&reason))
+            QSKIP(qPrintable(QStringLiteral("CUPS cannot run here: ") + reason));
+
+        QString output;
+        QVERIFY2(m_server.client(QStringLiteral("lpadmin"),
+                                 {QStringLiteral("-p"), kQueue, QStringLiteral("-E"),
+                                  QStringLiteral("-v"), QStringLiteral("cups-pdf:/"),
+                                  QStringLiteral("-P"), kPpd},
+                                 &output),
+                 qPrintable(output));
+        QVERIFY2(m_server.client(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kQueue},
+                                 &output),
+                 qPrintable(output));
+        m_outputDir = cupsPdfOutputDir();
+        m_outputDirExisted = QFileInfo::exists(m_outputDir);
+    }
+
+    void cleanupTestCase()
+    {
+        for (const QString &file : std::as_const(m_written))
+            QFile::remove(file);
+        if (!m_outputDirExisted && !m_outputDir.isEmpty())
+            QDir().rmdir(m_outputDir); // only when empty
+        m_server.stop();
+    }
+
+    void queueIsTheCurrentPrinter()
+    {
+        QtPrinterPort printer;
+        QVERIFY(printer.hasDevMode());
+        QCOMPARE(printer.deviceName(), kQueue);
+
+        PageSettings settings;
+        QVERIFY(RefreshPrinter(settings, printer));
+        PaperList papers;
+        FakeCombo combo;
+        MessageLog log;
+        LoadPaperList(settings, papers, printer, settings.deviceName, settings.port, combo,
+                      log.fn());
+        QVERIFY(log.shown.isEmpty());
+        QVERIFY(papers.count > 10);
+        QCOMPARE(combo.items.size(), papers.count);
+        // Sizes Windows has no id for are told apart by ids of our own.
+        QSet<quint16> own;
+        for (int i = 0; i < papers.size(); ++i) {
+            const quint16 id = papers.ids[size_t(i)];
+            QVERIFY(id != 0 && id != 256);
+            if (id >= QtPrinterPort::kOwnPaperIdBase) {
+                QVERIFY(!own.contains(id));
+                own.insert(id);
+            }
+        }
+        QVERIFY(!own.isEmpty());
+        const int a4 = int(papers.names.indexOf(QStringLiteral("A4")));
+        QVERIFY(a4 >= 0);
+        QCOMPARE(papers.ids[size_t(a4)], quint16(9));
+        QCOMPARE(papers.sizes[size_t(a4)], (PaperSize{2100, 2970}));
+    }
+
+    void twoPagesThroughTheQueue()
+    {
+        ScreenDpiX = 96;
+        ScreenDpiY = 96;
+        UiState ui;
+        Scene scene(ui);
+        scene.setBackgroundSize(QSize(800, 600));
+        scene.setBackgroundColour(0x0000FF00);
+
+        QtPrinterPort printer;
+        PageSettings settings;
+        RefreshPrinter(settings, printer);
+        PaperList papers;
+        FakeCombo combo;
+        MessageLog log;
+        LoadPaperList(settings, papers, printer, settings.deviceName, settings.port, combo,
+                      log.fn());
+        ScriptedPrintDialog dialog;
+        PrintState state;
+        const QString title = QStringLiteral("ZelvaneCupsTest%1").arg(getpid());
+        const QStringList before = QDir(m_outputDir).entryList(QDir::Files);
+
+        PrintItemClick(scene, settings, state, printer, dialog, log.fn(), title, {});
+        QVERIFY2(log.shown.isEmpty(), qPrintable(log.shown.join(u'\n')));
+        QCOMPARE(state.layout.pageCount(), 2);
+
+        // cups-pdf names the file after the job title.
+        QString written;
+        PdfInfo info;
+        const QDeadlineTimer deadline(kOutputTimeoutMs);
+        while (!deadline.hasExpired()) {
+            const QStringList now = QDir(m_outputDir).entryList(QDir::Files);
+            for (const QString &name : now)
+                if (name.contains(title) && !before.contains(name))
+                    written = QDir(m_outputDir).filePath(name);
+            if (!written.isEmpty()) {
+                if (!m_written.contains(written))
+                    m_written.append(written);
+                info = ReadPdfInfo(written);
+                if (info.ok)
+                    break;
+            }
+            QTest::qWait(250);
+        }
+        QString jobs;
+        m_server.client(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("all"),
+                                                   QStringLiteral("-o")},
+                        &jobs);
+        QVERIFY2(!written.isEmpty(),
+                 qPrintable(QStringLiteral("no PDF from cups-pdf in %1; jobs: %2")
+                                .arg(m_outputDir, jobs)));
+        QVERIFY2(info.ok, qPrintable(info.error));
+        QCOMPARE(info.pages, 2);
+        QVERIFY(qAbs(info.pageSize.width() - 595.28) < 1.0);
+        QVERIFY(qAbs(info.pageSize.height() - 841.89) < 1.0);
+    }
+
+private:
+    CupsServer &m_server;
+    QString m_outputDir;
+    bool m_outputDirExisted = true;
+    QStringList m_written;
+};
+
+int main(int argc, char *argv[])
+{
+    // Qt must reach our scheduler and no other: CUPS_SERVER is read once,
+    // when Qt first asks CUPS about printers.
+    CupsServer server;
+    qputenv("CUPS_SERVER", server.socketPath().toLocal8Bit());
+    QApplication app(argc, argv);
+    CupsPrintTest test(server);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_cupsprint.moc"
