@@ -1,10 +1,13 @@
 #include "MainWindow.h"
 
 #include "Canvas.h"
+#include "AboutDlg.h"
+#include "AppIcon.h"
 #include "EditCommands.h"
 #include "Fonts.h"
 #include "MenuTable.h"
 #include "PictureCommands.h"
+#include "PartSelectDialog.h"
 #include "PictureFiles.h"
 #include "QtPorts.h"
 #include "SizeCommands.h"
@@ -64,6 +67,8 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     // The dialogs are made once, hidden, and reused.
     m_form2 = std::make_unique<TForm2>(m_scene, desktopScreenMetrics(), this);
     m_form6 = std::make_unique<TForm6>(this);
+    m_form7 = std::make_unique<TForm7>(this);
+    m_aboutDlg1 = new TAboutDlg(this);
     // Keys must reach a move in progress wherever the focus is.
     qApp->installEventFilter(this);
 }
@@ -79,7 +84,10 @@ void MainWindow::buildWindow()
 {
     registerFontSubstitutions();
     setFont(proportionalGothic(15));
+    setWindowIcon(applicationIcon());
     resize(607, 506);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -103,6 +111,12 @@ void MainWindow::buildWindow()
     m_panel1->setObjectName(QStringLiteral("Panel1"));
     m_panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_panel1->setLineWidth(1);
+    // The frame panel is drawn in the window-frame colour all round.
+    QPalette framePalette = m_panel1->palette();
+    framePalette.setColor(QPalette::Window, Qt::black);
+    framePalette.setColor(QPalette::WindowText, Qt::black);
+    m_panel1->setPalette(framePalette);
+    m_panel1->setAutoFillBackground(true);
     m_canvas = new Canvas(m_scene, m_panel1);
     m_canvas->move(kFrameBorder, kFrameBorder);
     m_scrollBox->setWidget(m_panel1);
@@ -117,12 +131,20 @@ void MainWindow::buildWindow()
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
     status->setFixedHeight(21);
+    status->setSizeGripEnabled(false);
+    // The panels keep their widths, 400 and 250, and are cut off by a
+    // narrower window rather than widening it.
+    auto *panels = new QWidget(status);
+    panels->setMinimumSize(0, 0);
+    int x = 0;
     for (int i = 0; i < 2; ++i) {
-        m_statusPanels[size_t(i)] = new QLabel(status);
-        m_statusPanels[size_t(i)]->setFixedWidth(i == 0 ? 400 : 250);
-        m_statusPanels[size_t(i)]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        status->addWidget(m_statusPanels[size_t(i)]);
+        QLabel *label = new QLabel(panels);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setGeometry(x, 0, i == 0 ? 400 : 250, 19);
+        x += label->width() + 2;
+        m_statusPanels[size_t(i)] = label;
     }
+    status->addWidget(panels, 1);
     setStatusBar(status);
 
     connect(m_canvas, &Canvas::pressed, this,
@@ -384,6 +406,10 @@ std::function<void()> MainWindow::handlerFor(Item item)
         return [this] { PartSizeItemClick(m_scene, m_history, *m_form6); };
     case Item::SizeItem:
         return [this] { SizeItemClick(m_scene, m_history, *m_form2); };
+    case Item::SelectItem:
+        return [this, hasParts] { if (hasParts) SelectItemClick(m_scene, m_history, *m_form7); };
+    case Item::AboutItem:
+        return [this] { m_aboutDlg1->ShowAbout(QStringLiteral("Zelvane"), windowIcon()); };
     case Item::BKColorItem:
         return [this] { BKColorItemClick(m_scene, m_history, m_dialogs); };
     default:

@@ -24,8 +24,10 @@ class QScrollArea;
 namespace zel {
 
 class Canvas;
+class TAboutDlg;
 class TForm2;
 class TForm6;
+class TForm7;
 
 // Where the window gets its modal choices and clipboard from. Left empty,
 // the real dialogs and the system clipboard are used.
@@ -116,6 +118,8 @@ private:
     PartMover m_mover;
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm6> m_form6;
+    std::unique_ptr<TForm7> m_form7;
+    TAboutDlg *m_aboutDlg1 = nullptr;
     std::function<void(const QPoint &)> m_setCursorPos;
 
     QWidget *m_panel3 = nullptr;
