@@ -85,6 +85,9 @@ void EditHistory::FreeHistoryEntry(int index)
     if (index < 0 || index >= count())
         return;
     m_entries.erase(m_entries.begin() + index);
+    // Freeing an applied entry must not leave the position past the end.
+    if (index < HistoryPos)
+        --HistoryPos;
 }
 
 void EditHistory::ClearHistory()

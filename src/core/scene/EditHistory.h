@@ -55,8 +55,10 @@ public:
     void FreeHistoryEntry(int index);
     void ClearHistory();
 
-    bool canUndo() const { return HistoryPos > 0 && !m_entries.empty(); }
-    bool canRedo() const { return HistoryPos < count(); }
+    // HistoryPos is open to callers; a position outside the list allows
+    // neither, rather than reaching past either end.
+    bool canUndo() const { return HistoryPos > 0 && HistoryPos <= count(); }
+    bool canRedo() const { return HistoryPos >= 0 && HistoryPos < count(); }
 
     // Re-apply the inverse, or the change itself, through the scene
     // operations. They do nothing when there is nothing to undo or redo.

@@ -81,6 +81,9 @@ private slots:
     void undoneCutGivesThePartItsOwnCopy();
     void clearHistory();
     void entriesOnAnEmptySceneAreHarmless();
+    void freeingAnAppliedEntryKeepsThePosition();
+    void positionOutOfRangeIsHarmless_data();
+    void positionOutOfRangeIsHarmless();
 };
 
 void EditHistoryTest::undoRedoEveryType_data()
@@ -548,6 +551,57 @@ void EditHistoryTest::entriesOnAnEmptySceneAreHarmless()
         QVERIFY(removals.redo(scene));
     QCOMPARE(scene.count(), 0);
     QCOMPARE(scene.SelectedIndex, -1);
+}
+
+void EditHistoryTest::freeingAnAppliedEntryKeepsThePosition()
+{
+    UiState ui;
+    Scene scene(ui);
+    EditHistory history;
+    Commands cmd{scene, history};
+    for (Colour c = 1; c <= 3; ++c)
+        cmd.backgroundColour(c);
+    history.FreeHistoryEntry(0);
+    QCOMPARE(history.count(), 2);
+    QCOMPARE(history.HistoryPos, 2);
+    QVERIFY(history.undo(scene));
+    QCOMPARE(scene.backgroundColour(), Colour(2));
+    QVERIFY(history.undo(scene));
+    QCOMPARE(scene.backgroundColour(), Colour(1));
+    QVERIFY(!history.undo(scene));
+
+    history.FreeHistoryEntry(1); // above the position: nothing to adjust
+    QCOMPARE(history.HistoryPos, 0);
+    QCOMPARE(history.count(), 1);
+}
+
+void EditHistoryTest::positionOutOfRangeIsHarmless_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::newRow("negative") << -1;
+    QTest::newRow("far below") << -100000;
+    QTest::newRow("past the end") << 3;
+    QTest::newRow("far past the end") << 100000;
+}
+
+void EditHistoryTest::positionOutOfRangeIsHarmless()
+{
+    QFETCH(int, position);
+    UiState ui;
+    Scene scene(ui);
+    EditHistory history;
+    Commands cmd{scene, history};
+    cmd.backgroundColour(1);
+    cmd.backgroundColour(2);
+    history.HistoryPos = position;
+    QVERIFY(!history.canUndo());
+    QVERIFY(!history.canRedo());
+    QVERIFY(!history.undo(scene));
+    QVERIFY(!history.redo(scene));
+    QCOMPARE(history.HistoryPos, position);
+    QCOMPARE(history.undoCaption(), QStringLiteral("元に戻す(&U) "));
+    QCOMPARE(history.redoCaption(), QStringLiteral("やり直し(&R) "));
+    QCOMPARE(scene.backgroundColour(), Colour(2));
 }
 
 QTEST_GUILESS_MAIN(EditHistoryTest)
