@@ -6,8 +6,7 @@
 # FileVersion is the project version in dotted four-part form (1.0.0 gives
 # 1.0.0.0); the copyright line and the product name are fixed here.
 
-set(ZELVANE_LEGAL_COPYRIGHT "(C) 2026 The Zelvane developers"
-    CACHE STRING "Copyright line of the program's version information")
+set(ZELVANE_LEGAL_COPYRIGHT "(C) 2026 Zelvane developers")
 set(ZELVANE_PRODUCT_NAME "Zelvane")
 
 function(zelvane_write_version_header output)

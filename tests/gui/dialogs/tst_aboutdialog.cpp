@@ -8,6 +8,7 @@
 #include "VersionInfo.h"
 
 #include <QBuffer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryFile>
@@ -82,6 +83,7 @@ private slots:
     void boxLayout();
     void boxLines_data();
     void boxLines();
+    void programLinesFitTheBox();
     void showAboutIsModalAndCloses_data();
     void showAboutIsModalAndCloses();
     void applicationIconHasEverySize();
@@ -330,6 +332,22 @@ void AboutDialogTest::boxLines()
     QVERIFY(box.Label5->text().endsWith(QStringLiteral("65,536 KB")));
     QVERIFY(!box.Image1->pixmap().isNull());
     QCOMPARE(box.Image1->pixmap().deviceIndependentSize().toSize(), QSize(32, 32));
+}
+
+void AboutDialogTest::programLinesFitTheBox()
+{
+    FakeSystem system;
+    system.path = QCoreApplication::applicationFilePath();
+    system.os = OsVersion{QStringLiteral("Linux"), 6, 18, 44};
+    system.memory = 1024 * 1024 * kMiB; // a terabyte: the widest line likely
+    TAboutDlg about(nullptr, system);
+    TAboutDialog box;
+    about.fill(box, QStringLiteral("Zelvane"), applicationIcon());
+    QCOMPARE(box.Label3->text(), QStringLiteral("Copyright " ZELVANE_TEST_COPYRIGHT));
+    if (QFontInfo(box.font()).family() != QStringLiteral("IPAPGothic"))
+        QSKIP("IPAPGothic (fonts-ipafont-gothic) is not installed");
+    for (QLabel *label : {box.Label1, box.Label2, box.Label3, box.Label4, box.Label5})
+        QVERIFY2(label->geometry().right() < box.width(), qPrintable(label->text()));
 }
 
 void AboutDialogTest::showAboutIsModalAndCloses_data()
