@@ -4,6 +4,7 @@
 #include "PaperList.h"
 #include "PrintCommand.h"
 #include "PrinterPort.h"
+#include "PreviewWidgets.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,8 +17,6 @@ class QWidget;
 
 namespace zel {
 
-class PreviewPageView;
-class PreviewToolbar;
 class QtPrinterPort;
 class Scene;
 class TForm3;

@@ -3,7 +3,10 @@
 
 #include "FakePrinter.h"
 #include "PdfTools.h"
+#include "PageSetupDialog.h"
 #include "PrintCommand.h"
+#include "PrintController.h"
+#include "QtPrintDialog.h"
 #include "PrinterSettings.h"
 #include "QtPrinterPort.h"
 #include "Scene.h"
@@ -11,7 +14,10 @@
 #include "UiState.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QPrintDialog>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,6 +43,22 @@ struct RedScene {
         scene.setBackgroundSize(size);
         scene.setBackgroundColour(kRed);
     }
+};
+
+// A window that takes the preview widgets and nothing else.
+class BareHost : public PreviewHost
+{
+public:
+    QWidget window;
+    void adoptPreviewWidgets(QWidget *toolbar, QWidget *pageView) override
+    {
+        toolbar->setParent(&window);
+        pageView->setParent(&window);
+    }
+    void setEditingViewVisible(bool) override {}
+    void setMainMenuPresent(bool) override {}
+    QSize previewClientSize() const override { return QSize(600, 400); }
+    void repaintWindow() override {}
 };
 
 bool isRed(QRgb rgb)
@@ -224,6 +246,69 @@ private slots:
         QVERIFY(!QFile::exists(path));
         printer.setOutputFile(QString());
         QVERIFY(printer.outputFile().isEmpty());
+    }
+
+    void printDialogTakesAndGivesBackTheOptions()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QtPrinterPort printer;
+        QtPrintDialog dialog(printer.printer());
+        PrintDialogOptions options;
+        options.offerPageRange = true;
+        options.offerPrintToFile = true;
+        options.minPage = 1;
+        options.maxPage = 4;
+        options.fromPage = 1;
+        options.toPage = 4;
+        options.copies = 3;
+        options.collate = true;
+        options.printToFile = true;
+        options.outputFileName = dir.filePath(QStringLiteral("chosen.pdf"));
+
+        bool offered = false;
+        QTimer::singleShot(0, [&] {
+            auto *shown = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            offered = shown->testOption(QAbstractPrintDialog::PrintPageRange)
+                && shown->testOption(QAbstractPrintDialog::PrintToFile)
+                && shown->minPage() == 1 && shown->maxPage() == 4;
+            shown->accept();
+        });
+        QVERIFY(dialog.exec(options));
+        QVERIFY(offered);
+        QCOMPARE(options.copies, 3);
+        QVERIFY(options.collate);
+        QVERIFY(options.printToFile);
+        QCOMPARE(options.outputFileName, dir.filePath(QStringLiteral("chosen.pdf")));
+        // The job makes the copies and selects the file itself.
+        QCOMPARE(printer.printer().copyCount(), 1);
+        QVERIFY(printer.printer().outputFileName().isEmpty());
+
+        QTimer::singleShot(0, [] {
+            if (QWidget *shown = QApplication::activeModalWidget())
+                static_cast<QDialog *>(shown)->reject();
+        });
+        options.copies = 7;
+        QVERIFY(!dialog.exec(options));
+        QCOMPARE(options.copies, 7);
+    }
+
+    void controllerOnTheRealPrinter()
+    {
+        BareHost host;
+        UiState ui;
+        Scene scene(ui);
+        MessageLog log;
+        PrintPorts ports;
+        ports.showMessage = log.fn();
+        PrintController controller(scene, ui, host, ports);
+        QVERIFY(!controller.printer().hasDevMode());
+        QCOMPARE(controller.pageSetupDialog().ComboBox1->count(), 0);
+        QCOMPARE(controller.settings().paperWidth, 210.0f);
+        QVERIFY(log.shown.isEmpty());
+        QVERIFY(controller.toolbar().parent() == &host.window);
     }
 
     void unwritableFileIsReported()
