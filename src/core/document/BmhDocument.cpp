@@ -4,8 +4,6 @@
 #include "imaging/DeviceIo.h"
 #include "scene/Scene.h"
 
-#include <limits>
-
 namespace zel {
 
 namespace {
@@ -48,9 +46,9 @@ DocumentHeader decodeHeader(const QByteArray &bytes)
     return h;
 }
 
-bool fitsInInt(qint64 v)
+bool inCoordinateRange(qint64 v)
 {
-    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+    return v >= -kCoordinateLimit && v <= kCoordinateLimit;
 }
 
 class DocumentReader
@@ -119,12 +117,12 @@ bool DocumentReader::readEntry(int entry, int count, DocumentPart &part, QString
     if (width < 0 || height < 0)
         return fail(error, where + QStringLiteral("negative displayed size %1 x %2")
                                        .arg(width).arg(height));
-    // QRect keeps left + width - 1; renderers add left + width.
     const qint64 right = qint64(left) + width;
     const qint64 bottom = qint64(top) + height;
-    if (!fitsInInt(right) || !fitsInInt(right - 1) || !fitsInInt(bottom) || !fitsInInt(bottom - 1))
-        return fail(error, where + QStringLiteral("placement (%1, %2, %3, %4) is beyond the coordinate range")
-                                       .arg(left).arg(top).arg(width).arg(height));
+    if (!inCoordinateRange(left) || !inCoordinateRange(top) || !inCoordinateRange(right)
+        || !inCoordinateRange(bottom))
+        return fail(error, where + QStringLiteral("placement (%1, %2, %3, %4) reaches beyond ±%5")
+                                       .arg(left).arg(top).arg(width).arg(height).arg(kCoordinateLimit));
     const qint64 displayed = qint64(width) * height;
     if (displayed > m_limits.maxImagePixels)
         return fail(error, where + QStringLiteral("displayed size %1 x %2 is more than the limit of %3 pixels")

@@ -20,6 +20,11 @@ constexpr int kDocumentHeaderSize = 24;
 constexpr int kPartRecordSize = 40;
 constexpr int kShortPartRecordSize = 16; // earlier layout: placement only
 
+// Parts lie within +-2^30 background pixels, edges included: far beyond any
+// real placement, and far enough from the ends of the int range that
+// arithmetic on coordinates cannot overflow.
+constexpr qint64 kCoordinateLimit = qint64(1) << 30;
+
 struct DocumentHeader {
     qint32 partCount = 0;
     qint32 frameWidth = 0;  // background width + 6
@@ -57,8 +62,9 @@ bool WriteDocument(QIODevice &out, const Scene &scene, QString *error = nullptr)
 
 // Reads a whole document into memory without touching any scene. False and
 // *error on a short header or record, an invalid embedded image, a negative
-// part count or one the remaining bytes cannot hold, a frame below 7 x 7,
-// placements beyond the coordinate range, or sizes over the limits.
+// part count or one the remaining bytes cannot hold, a frame below 7 x 7, a
+// negative displayed size, a placement beyond kCoordinateLimit, or sizes over
+// the limits.
 bool readDocumentContents(QIODevice &in, DocumentContents &contents, QString *error = nullptr,
                           const DocumentLimits &limits = {});
 

@@ -1,6 +1,7 @@
 #include "DocumentTestSupport.h"
 
 #include "document/BmhDocument.h"
+#include "scene/Render.h"
 #include "scene/Scene.h"
 
 #include <QBuffer>
@@ -85,6 +86,7 @@ private slots:
     void everyDepthRoundTrips();
     void earlierLayout_data();
     void earlierLayout();
+    void extremePlacementsWithinTheLimitAreKept();
     void bytesAfterTheLastEntryAreIgnored();
     void readsFromAPipe();
     void malformedFilesChangeNothing_data();
@@ -297,6 +299,21 @@ void TestBmhDocument::earlierLayout()
         QVERIFY(f.scene.part(i).Source == kSmall);
 }
 
+void TestBmhDocument::extremePlacementsWithinTheLimitAreKept()
+{
+    const QByteArray image = bmpBytes(kSmall);
+    const QByteArray bytes = header(2, 20, 20, 0, 0, 1)
+                             + record(-1073741824, 1073741822, 3, 2, 0, 0, 1) + image
+                             + record(1073741821, -1073741824, 3, 0, 0, 0, 1) + image;
+    Fixture f;
+    QString error;
+    QVERIFY2(readInto(bytes, f.scene, &error), qPrintable(error));
+    QCOMPARE(summary(f.scene), strings({"1073741821,-1073741824,3,0 0/0/1",
+                                        "-1073741824,1073741822,3,2 0/0/1"}));
+    const QImage picture = RenderScene(f.scene); // wholly outside: background only
+    QCOMPARE(picture.pixel(0, 0), qRgb(0, 0, 0));
+}
+
 void TestBmhDocument::bytesAfterTheLastEntryAreIgnored()
 {
     Fixture f;
@@ -355,9 +372,15 @@ void TestBmhDocument::malformedFilesChangeNothing_data()
     QTest::newRow("negative displayed size")
         << header(1, 20, 20, 0, 0, 1) + record(0, 0, -3, 2, 0, 0, 1) + image
         << "part entry 1 of 1: negative displayed size -3 x 2";
-    QTest::newRow("placement beyond the coordinate range")
+    QTest::newRow("placement near the end of the int range")
         << header(1, 20, 20, 0, 0, 1) + record(intMax - 1, 0, 3, 2, 0, 0, 1) + image
-        << QStringLiteral("part entry 1 of 1: placement (%1, 0, 3, 2) is beyond the coordinate range").arg(intMax - 1);
+        << QStringLiteral("part entry 1 of 1: placement (%1, 0, 3, 2) reaches beyond ±1073741824").arg(intMax - 1);
+    QTest::newRow("top at the lowest int")
+        << header(1, 20, 20, 0, 0, 1) + record(0, std::numeric_limits<int>::min(), 3, 2, 0, 0, 1) + image
+        << "part entry 1 of 1: placement (0, -2147483648, 3, 2) reaches beyond ±1073741824";
+    QTest::newRow("right edge one beyond the limit")
+        << header(1, 20, 20, 0, 0, 1) + record(1073741822, 0, 3, 2, 0, 0, 1) + image
+        << "part entry 1 of 1: placement (1073741822, 0, 3, 2) reaches beyond ±1073741824";
     QTest::newRow("second image invalid")
         << header(2, 20, 20, 0, 0, 1) + one + record(0, 0, 3, 2, 0, 0, 1) + "BX" + image.mid(2)
         << "part entry 2 of 2: BMP: not a BMP image (no \"BM\" signature)";
