@@ -10,7 +10,6 @@
 
 #include <QRegularExpression>
 
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -219,9 +218,10 @@ int runCompose(const QStringList &args)
             return fail(kCommand, error.startsWith(spec.file) ? error : spec.file + QStringLiteral(": ") + error);
         const QPoint at = spec.position.value_or(QPoint(0, 0));
         const QSize size = spec.size.value_or(picture.image.size());
-        if (qint64(at.x()) + size.width() > std::numeric_limits<int>::max()
-            || qint64(at.y()) + size.height() > std::numeric_limits<int>::max())
-            return fail(kCommand, QStringLiteral("%1: placed beyond the coordinate range").arg(spec.file));
+        const auto inRange = [](qint64 v) { return v >= -kCoordinateLimit && v <= kCoordinateLimit; };
+        if (!inRange(at.x()) || !inRange(at.y()) || !inRange(qint64(at.x()) + size.width())
+            || !inRange(qint64(at.y()) + size.height()))
+            return fail(kCommand, QStringLiteral("%1: placed beyond ±%2").arg(spec.file).arg(kCoordinateLimit));
         totalPixels += qint64(size.width()) * size.height() + qint64(picture.width()) * picture.height();
         if (totalPixels > limits.maxTotalPixels)
             return fail(kCommand, QStringLiteral("the parts up to %1 hold more than the limit of %2 pixels")

@@ -253,7 +253,7 @@ void TestCli::failures_data()
     row("compose with a zero part size", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp:0x3")},
         QStringLiteral("zelvane-cli compose: \"0x3\" is not a size WxH of positive whole numbers"), QStringLiteral("c.BMH"));
     row("compose placed beyond the range", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp@2147483647,0")},
-        QStringLiteral("zelvane-cli compose: sample.bmp: placed beyond the coordinate range"), QStringLiteral("c.BMH"));
+        QStringLiteral("zelvane-cli compose: sample.bmp: placed beyond ±1073741824"), QStringLiteral("c.BMH"));
     row("compose into a missing folder", {QStringLiteral("compose"), QStringLiteral("nowhere/c.BMH"), s, QStringLiteral("5x5")},
         QStringLiteral("zelvane-cli compose: nowhere/c.BMH: cannot create: No such file or directory"), QStringLiteral("nowhere/c.BMH"));
 }
