@@ -29,7 +29,8 @@ public:
     {
         const qint64 fromHead = std::min<qint64>(n, m_head.size() - m_headPos);
         if (fromHead > 0) {
-            std::memcpy(buffer, m_head.constData() + m_headPos, size_t(fromHead));
+            const QByteArrayView rest = QByteArrayView(m_head).sliced(m_headPos, fromHead);
+            std::copy(rest.begin(), rest.end(), buffer);
             m_headPos += fromHead;
         }
         if (fromHead < n && !readExactly(m_device, buffer + fromHead, n - fromHead))
