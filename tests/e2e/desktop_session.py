@@ -1,0 +1,302 @@
+#!/usr/bin/env python3
+"""A person's session with Zelvane on a real X display.
+
+Starts Xvfb and the program, and with xdotool: checks the untitled title,
+opens every menu by its accelerator, pastes two pictures from files through
+the file dialog, moves the top one with the Move command and the arrow keys,
+saves the document through Save As, exports the picture, quits; starts the
+program again, reopens the document through the dialog, previews another
+part in the selection dialog and cancels it, exports again and quits.
+
+The exported pictures must equal, pixel for pixel, both the composite
+worked out here and "zelvane-cli render" of the saved document, and
+"zelvane-cli info" must show the moved part where the keys put it.
+
+Screenshots of each step go to WORK/shots. Exit status: 0 passed,
+1 failed, 77 skipped (no X server could be started here)."""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import pictures  # noqa: E402
+from xsession import Desktop, Failure, Program, Skip, XServer, wait_until  # noqa: E402
+
+SKIPPED = 77
+UNTITLED = 'Zelvane - (無題)'
+OPEN_DIALOG = '^Open$'
+SAVE_DIALOG = '^Save As$'
+SELECT_DIALOG = '^部品選択$'
+
+# The keyboard move: 3 single steps and 9 Shift steps of 8 to the right,
+# 2 single steps and 5 Shift steps down.
+MOVE_KEYS = ['Right'] * 3 + ['shift+Right'] * 9 + ['Down'] * 2 + ['shift+Down'] * 5
+MOVED_TO = (3 + 9 * 8, 2 + 5 * 8)
+
+
+class Session:
+    def __init__(self, args):
+        self.args = args
+        self.work = os.path.abspath(args.work)
+        self.xserver = None
+        self.desktop = None
+        self.program = None
+        self.runs = 0
+
+    # Set-up ----------------------------------------------------------------
+
+    def prepare(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+        for sub in ('home', 'runtime', 'files', 'shots'):
+            os.makedirs(os.path.join(self.work, sub))
+        os.chmod(os.path.join(self.work, 'runtime'), 0o700)
+        self.sky = pictures.sky_picture()
+        self.flower = pictures.flower_picture()
+        self.sky_path = self.file('sky.bmp')
+        self.flower_path = self.file('flower.bmp')
+        pictures.write_bmp(self.sky_path, self.sky)
+        pictures.write_bmp(self.flower_path, self.flower)
+        self.document = self.file('composed.BMH')
+
+    def file(self, name):
+        return os.path.join(self.work, 'files', name)
+
+    def start_display(self):
+        self.xserver = XServer(os.path.join(self.work, 'xvfb.log'))
+        self.desktop = Desktop(self.xserver.display, os.path.join(self.work, 'shots'))
+        print(f'Xvfb on display {self.xserver.display}')
+
+    def start_program(self):
+        self.runs += 1
+        env = dict(os.environ)
+        env.update({
+            'DISPLAY': self.xserver.display,
+            'QT_QPA_PLATFORM': 'xcb',
+            # Whatever the toolkit keeps for itself stays in the test folder.
+            'HOME': os.path.join(self.work, 'home'),
+            'XDG_CONFIG_HOME': os.path.join(self.work, 'home', '.config'),
+            'XDG_RUNTIME_DIR': os.path.join(self.work, 'runtime'),
+        })
+        for name in ('XDG_SESSION_TYPE', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORMTHEME',
+                     'DBUS_SESSION_BUS_ADDRESS'):
+            env.pop(name, None)
+        self.program = Program([self.args.program], env,
+                               os.path.join(self.work, f'zelvane-{self.runs}.log'))
+        self.main = self.desktop.find_window('^Zelvane - ', self.program.pid, timeout=30)
+        # Keep the pointer off the window so that no menu opens under it.
+        self.desktop.move_pointer(1279, 1023)
+        self.desktop.focus(self.main)
+
+    def stop(self):
+        if self.program:
+            self.program.stop()
+        if self.xserver:
+            self.xserver.stop()
+
+    # Steps -----------------------------------------------------------------
+
+    def shot(self, name, window=None):
+        self.desktop.screenshot(name, window)
+
+    def expect_title(self, expected, timeout=10):
+        wait_until(f'the title "{expected}" (it is "{self.desktop.title(self.main)}")',
+                   lambda: self.desktop.title(self.main) == expected, timeout)
+
+    def open_menu(self, accelerator):
+        self.desktop.focus(self.main)
+        self.desktop.key(accelerator)
+        return self.desktop.wait_popup(self.program.pid, self.main)
+
+    def menu_command(self, accelerator, *keys):
+        menu = self.open_menu(accelerator)
+        self.desktop.key(*keys)
+        self.desktop.wait_window_gone(menu, self.program.pid, 'the menu')
+
+    def through_file_dialog(self, title_regex, path):
+        dialog = self.desktop.find_window(title_regex, self.program.pid)
+        self.desktop.focus(dialog)
+        # The file name field has the focus; a full path and Enter accept it.
+        self.desktop.type_text(path)
+        self.shot('dialog-' + os.path.basename(path))
+        self.desktop.key('Return')
+        self.desktop.wait_window_gone(dialog, self.program.pid, 'the file dialog')
+
+    def look_at_menus(self):
+        for accelerator, name in (('alt+f', 'file'), ('alt+e', 'edit'),
+                                  ('alt+b', 'picture'), ('alt+h', 'help')):
+            menu = self.open_menu(accelerator)
+            self.shot('menu-' + name)
+            self.desktop.key('Escape')
+            self.desktop.wait_window_gone(menu, self.program.pid, f'the {name} menu')
+            # Escape leaves the menu bar highlighted; a second one leaves it.
+            self.desktop.key('Escape')
+
+    def paste_from_file(self, path):
+        self.menu_command('alt+e', 'f')  # ﾌｧｲﾙから貼り付け(&F)...
+        self.through_file_dialog(OPEN_DIALOG, path)
+        self.shot('pasted-' + os.path.basename(path))
+
+    def move_top_part(self):
+        # 移動(&M) shares its letter with 透過ﾓｰﾄﾞ(&M): the first press
+        # only highlights it, Enter runs it.
+        self.menu_command('alt+e', 'm', 'Return')
+        # The command puts the pointer on the part's centre.
+        start = wait_until('the pointer to jump onto the part',
+                           lambda: (p := self.desktop.pointer()) != (1279, 1023) and p, 10)
+        self.shot('move-started')
+        for key in MOVE_KEYS:
+            self.desktop.key(key)
+            time.sleep(0.08)
+        expected = (start[0] + MOVED_TO[0], start[1] + MOVED_TO[1])
+        wait_until(f'the pointer to follow the part to {expected}',
+                   lambda: self.desktop.pointer() == expected, 10)
+        self.shot('moving')
+        time.sleep(0.3)
+        self.desktop.key('Return')
+        self.desktop.move_pointer(1279, 1023)
+        self.shot('moved')
+
+    def save_as(self, path):
+        self.menu_command('alt+f', 'a')  # 名前を付けて保存(&A)...
+        self.through_file_dialog(SAVE_DIALOG, path)
+        self.expect_title('Zelvane - ' + path)
+        wait_until(f'{path} to be written', lambda: os.path.isfile(path), 10)
+
+    def open_document(self, path):
+        self.menu_command('alt+f', 'o')  # 開く(&O)...
+        self.through_file_dialog(OPEN_DIALOG, path)
+        self.expect_title('Zelvane - ' + path)
+
+    def export_picture(self, path):
+        self.menu_command('alt+b', 's')  # ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存(&S)...
+        self.through_file_dialog(SAVE_DIALOG, path)
+        wait_until(f'{path} to be written', lambda: os.path.isfile(path), 10)
+        return pictures.read_bmp(path)
+
+    def preview_in_selection_dialog(self):
+        self.menu_command('alt+e', 's')  # 選択(&S)...
+        dialog = self.desktop.find_window(SELECT_DIALOG, self.program.pid)
+        self.desktop.focus(dialog)
+        self.shot('select-dialog')
+        # The second row, the landscape, comes to the top for a preview...
+        self.desktop.key('Down')
+        time.sleep(0.3)
+        self.shot('select-preview')
+        # ...and Escape puts it back.
+        self.desktop.key('Escape')
+        self.desktop.wait_window_gone(dialog, self.program.pid, 'the selection dialog')
+
+    def quit(self):
+        self.menu_command('alt+f', 'x')  # 終了(&X)
+        if self.program.wait_exit(20) is None:
+            self.shot('still-running')
+            titles = [self.desktop.title(w) for w in self.desktop.windows_of(self.program.pid)]
+            raise Failure(f'the program did not quit after 終了; its windows: {titles}')
+        print(f'run {self.runs} ended with status {self.program.process.returncode}')
+        self.program.stop()
+        self.program = None
+
+    # Checks ------------------------------------------------------------------
+
+    def cli(self, *args):
+        done = subprocess.run([self.args.cli, *args], capture_output=True, timeout=60)
+        if done.returncode != 0:
+            raise Failure(f'zelvane-cli {" ".join(args)} failed: '
+                          f'{done.stderr.decode(errors="replace").strip()}')
+        return done.stdout.decode()
+
+    def check_document(self):
+        info = json.loads(self.cli('info', self.document))
+        placed = [(p['left'], p['top'], p['width'], p['height'], p['transparent'])
+                  for p in info['parts']]
+        expected = [(*MOVED_TO, self.flower.width, self.flower.height, 1),
+                    (0, 0, self.sky.width, self.sky.height, 1)]
+        if placed != expected:
+            raise Failure(f'the saved parts (left, top, width, height, transparent) are '
+                          f'{placed}, expected {expected}')
+        background = info['background']
+        colour = int(background['color'], 16)
+        self.expected_picture = pictures.composite(
+            background['width'], background['height'],
+            (colour >> 16, (colour >> 8) & 0xFF, colour & 0xFF),
+            [(self.sky, 0, 0), (self.flower, *MOVED_TO)])
+        rendered = self.file('rendered-by-cli.bmp')
+        self.cli('render', self.document, rendered)
+        self.rendered = pictures.read_bmp(rendered)
+        self.compare('zelvane-cli render', self.rendered, self.expected_picture)
+
+    def compare(self, what, actual, expected):
+        difference = pictures.first_difference(actual, expected)
+        if difference:
+            raise Failure(f'{what}: {difference}')
+
+    # The whole session ---------------------------------------------------------
+
+    def run(self):
+        self.prepare()
+        self.start_display()
+
+        self.start_program()
+        self.expect_title(UNTITLED)
+        self.shot('started')
+        self.look_at_menus()
+        self.paste_from_file(self.sky_path)
+        self.paste_from_file(self.flower_path)
+        self.move_top_part()
+        self.save_as(self.document)
+        exported = self.export_picture(self.file('exported-1.bmp'))
+        shutil.copyfile(self.desktop.screenshot('composed', self.main),
+                        os.path.join(self.work, 'zelvane-window.png'))
+        self.quit()
+
+        self.check_document()
+        self.compare('the picture exported before quitting', exported, self.rendered)
+
+        self.start_program()
+        self.expect_title(UNTITLED)
+        self.open_document(self.document)
+        self.shot('reopened')
+        self.preview_in_selection_dialog()
+        exported = self.export_picture(self.file('exported-2.bmp'))
+        self.compare('the picture exported after reopening', exported, self.rendered)
+        self.quit()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--program', required=True, help='the zelvane program')
+    parser.add_argument('--cli', required=True, help='the zelvane-cli program')
+    parser.add_argument('--work', required=True, help='folder for files and screenshots')
+    args = parser.parse_args()
+
+    session = Session(args)
+    try:
+        session.run()
+    except Skip as reason:
+        print(f'SKIPPED: {reason}')
+        return SKIPPED
+    except Failure as problem:
+        if session.desktop:
+            try:
+                session.shot('failure')
+            except Failure:
+                pass
+        print(f'FAILED: {problem}')
+        if session.program:
+            print(f'--- last lines of {session.program.log_path}:\n{session.program.log_tail()}')
+        print(f'screenshots: {os.path.join(session.work, "shots")}')
+        return 1
+    finally:
+        session.stop()
+    print(f'passed; screenshots in {os.path.join(session.work, "shots")}')
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
