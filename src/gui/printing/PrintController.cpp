@@ -84,7 +84,7 @@ void PrintController::PageSetupItemClick()
 
 void PrintController::PrintItemClick()
 {
-    if (m_printing)
+    if (m_printing || !m_printDialog)
         return;
     m_printing = true;
     zel::PrintItemClick(m_scene, m_settings, m_state, *m_printer, *m_printDialog,

@@ -24,8 +24,10 @@ bool QtPrintDialog::exec(PrintDialogOptions &options)
         m_printer.setOutputFileName(options.outputFileName);
 
     QPrintDialog dialog(&m_printer, m_parent);
-    QAbstractPrintDialog::PrintDialogOptions shown = QAbstractPrintDialog::PrintCollateCopies
-        | QAbstractPrintDialog::PrintShowPageSize;
+    // The paper is the page setup's business, so the page size tab stays
+    // hidden. Qt offers printing to a PDF file of its own accord when no
+    // printer is installed, which is what warning about it would lead to.
+    QAbstractPrintDialog::PrintDialogOptions shown = QAbstractPrintDialog::PrintCollateCopies;
     if (options.offerPrintToFile)
         shown |= QAbstractPrintDialog::PrintToFile;
     if (options.offerPageRange)

@@ -125,6 +125,23 @@ private slots:
         QVERIFY(a4 >= 0);
         QCOMPARE(papers.ids[size_t(a4)], quint16(9));
         QCOMPARE(papers.sizes[size_t(a4)], (PaperSize{2100, 2970}));
+        // The queue's current paper is A4 and is found in the list.
+        QCOMPARE(settings.devMode.dmPaperSize, qint16(9));
+        QCOMPARE(combo.current, a4);
+        QCOMPARE(settings.paperWidth, 210.0f);
+        QCOMPARE(settings.paperHeight, 297.0f);
+
+        // A paper Windows has no id for goes to the printer and comes back.
+        const int b0 = int(papers.names.indexOf(QStringLiteral("B0 (ISO)")));
+        QVERIFY(b0 >= 0);
+        DevMode mode = settings.devMode;
+        mode.dmPaperSize = qint16(papers.ids[size_t(b0)]);
+        WritePrinterDevMode(printer, mode);
+        DevMode back;
+        ReadPrinterDevMode(printer, back);
+        QCOMPARE(back.dmPaperSize, mode.dmPaperSize);
+        QCOMPARE(back.dmPaperWidth, qint16(10000));
+        QCOMPARE(back.dmPaperLength, qint16(14140));
     }
 
     void twoPagesThroughTheQueue()
