@@ -19,6 +19,7 @@ import argparse
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -29,6 +30,9 @@ import pictures  # noqa: E402
 from xsession import Desktop, Failure, Program, Skip, XServer, wait_until  # noqa: E402
 
 SKIPPED = 77
+# Well under CTest's limit, so that a stuck run still ends with its
+# screenshot and the program's output.
+TIME_LIMIT = 180
 UNTITLED = 'Zelvane - (無題)'
 OPEN_DIALOG = '^Open$'
 SAVE_DIALOG = '^Save As$'
@@ -87,7 +91,8 @@ class Session:
                      'DBUS_SESSION_BUS_ADDRESS'):
             env.pop(name, None)
         self.program = Program([self.args.program], env,
-                               os.path.join(self.work, f'zelvane-{self.runs}.log'))
+                               os.path.join(self.work, f'zelvane-{self.runs}.log'),
+                               cwd=os.path.join(self.work, 'files'))
         self.main = self.desktop.find_window('^Zelvane - ', self.program.pid, timeout=30)
         # Keep the pointer off the window so that no menu opens under it.
         self.desktop.move_pointer(1279, 1023)
@@ -276,6 +281,12 @@ def main():
     args = parser.parse_args()
 
     session = Session(args)
+
+    def out_of_time(signum, frame):
+        raise Failure(f'the session took longer than {TIME_LIMIT} s')
+
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(TIME_LIMIT)
     try:
         session.run()
     except Skip as reason:
@@ -289,10 +300,14 @@ def main():
                 pass
         print(f'FAILED: {problem}')
         if session.program:
+            status = session.program.process.poll()
+            if status is not None:
+                print(f'the program had ended with status {status}')
             print(f'--- last lines of {session.program.log_path}:\n{session.program.log_tail()}')
         print(f'screenshots: {os.path.join(session.work, "shots")}')
         return 1
     finally:
+        signal.alarm(0)
         session.stop()
     print(f'passed; screenshots in {os.path.join(session.work, "shots")}')
     return 0

@@ -191,10 +191,10 @@ class Desktop:
 class Program:
     """One run of a program on the display, with its output in a log."""
 
-    def __init__(self, argv, env, log_path):
+    def __init__(self, argv, env, log_path, cwd=None):
         self.log_path = log_path
         self._log = open(log_path, 'wb')
-        self.process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL,
+        self.process = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                                         stdout=self._log, stderr=subprocess.STDOUT,
                                         preexec_fn=_die_with_parent)
         self.pid = self.process.pid
