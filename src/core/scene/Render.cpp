@@ -3,44 +3,85 @@
 #include "PartView.h"
 #include "Scene.h"
 
+#include <QtEndian>
+
 #include <array>
+#include <cstring>
 #include <vector>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define ZEL_BGR888_SSSE3 1
+// Loops the compiler vectorizes by itself, built twice: for AVX2 when the
+// processor has it, and for the baseline instruction set.
+#define ZEL_WIDE_LOOPS __attribute__((target_clones("avx2", "default")))
+#else
+#define ZEL_WIDE_LOOPS
+#endif
 
 namespace zel {
 
 namespace {
 
-// Reading one pixel of the formats a source can be held in, as opaque RGB.
+// The pixel formats read directly; anything else is converted to RGB32 first.
 enum class Layout { Rgb32, Bgr888, Indexed8, Mono };
+
+enum class Conversion { None, Monochrome, Grayscale };
+
+constexpr QRgb kOpaque = 0xFF000000u;
+constexpr QRgb kOpaqueWhite = 0xFFFFFFFFu;
 
 using Palette = std::array<QRgb, 256>;
 
-Palette paletteOf(const QImage &image)
-{
-    Palette palette;
-    palette.fill(0xFF000000u);
-    const QList<QRgb> table = image.colorTable();
-    for (int i = 0; i < table.size() && i < 256; ++i)
-        palette[size_t(i)] = table[i] | 0xFF000000u;
-    return palette;
-}
+// Levels by channel sum b + g + r (0..765), the level repeated in all four
+// bytes: the low three make a BGR888 pixel, OR-ing kOpaque an RGB32 one.
+using LevelTable = std::array<quint32, 766>;
 
-template<Layout L>
-inline QRgb fetch(const uchar *line, int x, const Palette &palette)
-{
-    if constexpr (L == Layout::Rgb32) {
-        return reinterpret_cast<const QRgb *>(line)[x] | 0xFF000000u;
-    } else if constexpr (L == Layout::Bgr888) {
-        const uchar *p = line + 3 * x;
-        return 0xFF000000u | (uint(p[2]) << 16) | (uint(p[1]) << 8) | uint(p[0]);
-    } else if constexpr (L == Layout::Indexed8) {
-        return palette[line[x]];
-    } else {
-        return palette[(line[x >> 3] >> (7 - (x & 7))) & 1];
+struct Levels {
+    LevelTable monochrome;
+    LevelTable grayscale;
+    Levels()
+    {
+        for (int s = 0; s < 766; ++s) {
+            const int level = (s * 10000) / 31875;
+            monochrome[size_t(s)] = level > 120 ? 0xFFFFFFFFu : 0u;
+            grayscale[size_t(s)] = quint32(s / 3) * 0x01010101u;
+        }
     }
+};
+
+const Levels &levels()
+{
+    static const Levels table;
+    return table;
 }
 
-// Brings an image into one of the layouts fetch() reads.
+const LevelTable *tableOf(Conversion conversion)
+{
+    switch (conversion) {
+    case Conversion::Monochrome: return &levels().monochrome;
+    case Conversion::Grayscale: return &levels().grayscale;
+    case Conversion::None: break;
+    }
+    return nullptr;
+}
+
+inline quint32 channelSum(QRgb px)
+{
+    return (px & 0xFF) + ((px >> 8) & 0xFF) + ((px >> 16) & 0xFF);
+}
+
+inline quint32 load32(const uchar *p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+
+inline void store32(uchar *p, quint32 v)
+{
+    qToLittleEndian<quint32>(v, p);
+}
+
+// Brings an image into one of the layouts read directly.
 QImage readable(const QImage &image, Layout &layout)
 {
     switch (image.format()) {
@@ -63,96 +104,133 @@ QImage readable(const QImage &image, Layout &layout)
     }
 }
 
-template<Layout L>
-void blitRows(QImage &canvas, const QRect &area, const QRect &dest, const QImage &source,
-              const QRect &sourceRect, bool transparent, const std::vector<int> &xmap)
+// The colour table as opaque RGB32, already converted when levels are given,
+// so that palette pixels are converted by the lookup itself. Indexes beyond
+// the table read as black.
+Palette paletteOf(const QImage &image, const LevelTable *levels)
 {
-    const Palette palette = (L == Layout::Indexed8 || L == Layout::Mono) ? paletteOf(source)
-                                                                         : Palette{};
-    const int width = area.width();
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const int sy = sourceRect.y() + scaledIndex(y - dest.y(), dest.height(), sourceRect.height());
-        const uchar *line = source.constScanLine(sy);
-        QRgb *out = reinterpret_cast<QRgb *>(canvas.scanLine(y)) + area.x();
-        if (transparent) {
-            for (int i = 0; i < width; ++i) {
-                const QRgb px = fetch<L>(line, xmap[size_t(i)], palette);
-                if ((px & 0x00FFFFFFu) != 0x00FFFFFFu)
-                    out[i] = px;
-            }
-        } else {
-            for (int i = 0; i < width; ++i)
-                out[i] = fetch<L>(line, xmap[size_t(i)], palette);
-        }
-    }
+    Palette palette;
+    palette.fill(kOpaque);
+    const QList<QRgb> table = image.colorTable();
+    for (int i = 0; i < table.size() && i < 256; ++i)
+        palette[size_t(i)] = table[i] | kOpaque;
+    if (levels)
+        for (QRgb &px : palette)
+            px = (*levels)[channelSum(px)] | kOpaque;
+    return palette;
 }
 
-// Level tables indexed by blue + green + red (0..765).
-struct Levels {
-    std::array<uchar, 766> monochrome;
-    std::array<uchar, 766> grayscale;
-    Levels()
-    {
-        for (int s = 0; s < 766; ++s) {
-            const int level = (s * 10000) / 31875;
-            monochrome[size_t(s)] = level > 120 ? 255 : 0;
-            grayscale[size_t(s)] = uchar(s / 3);
-        }
-    }
-};
-
-const Levels &levels()
+#ifdef ZEL_BGR888_SSSE3
+// Four BGR888 pixels from each 16-byte load, while 16 bytes remain within
+// the n pixels; returns how many pixels it did.
+__attribute__((target("ssse3"))) int readBgr888Ssse3(const uchar *p, int n, QRgb *out)
 {
-    static const Levels table;
-    return table;
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(int(kOpaque));
+    int i = 0;
+    for (; i + 6 <= n; i += 4, p += 12) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i),
+                         _mm_or_si128(_mm_shuffle_epi8(v, spread), alpha));
+    }
+    return i;
 }
 
-template<Layout L>
-void convertRows(QImage &dest, const QImage &source, const std::array<uchar, 766> &level)
+bool haveSsse3()
 {
-    const Palette palette = (L == Layout::Indexed8 || L == Layout::Mono) ? paletteOf(source)
-                                                                         : Palette{};
-    const int width = source.width();
-    for (int y = 0; y < source.height(); ++y) {
-        const uchar *line = source.constScanLine(y);
-        uchar *out = dest.scanLine(y);
-        if constexpr (L == Layout::Bgr888) {
-            for (int x = 0; x < width; ++x) {
-                const uchar v = level[size_t(line[0] + line[1] + line[2])];
-                out[0] = out[1] = out[2] = v;
-                line += 3;
-                out += 3;
-            }
-        } else {
-            for (int x = 0; x < width; ++x) {
-                const QRgb px = fetch<L>(line, x, palette);
-                const uchar v = level[size_t(qRed(px) + qGreen(px) + qBlue(px))];
-                out[0] = out[1] = out[2] = v;
-                out += 3;
-            }
-        }
-    }
+    static const bool yes = __builtin_cpu_supports("ssse3");
+    return yes;
 }
+#endif
 
-void convert(QImage &dest, const QImage &source, const std::array<uchar, 766> &level)
+// n pixels of a source row from column first on, as opaque RGB32; palette
+// formats through the (converted) palette.
+void readRow(Layout layout, const Palette &palette, const uchar *line, int first, int n,
+             QRgb *out)
 {
-    if (source.isNull())
-        return;
-    Layout layout;
-    const QImage working = readable(source, layout);
-    dest = QImage(source.width(), source.height(), QImage::Format_BGR888);
     switch (layout) {
-    case Layout::Rgb32: convertRows<Layout::Rgb32>(dest, working, level); break;
-    case Layout::Bgr888: convertRows<Layout::Bgr888>(dest, working, level); break;
-    case Layout::Indexed8: convertRows<Layout::Indexed8>(dest, working, level); break;
-    case Layout::Mono: convertRows<Layout::Mono>(dest, working, level); break;
+    case Layout::Rgb32: {
+        const QRgb *src = reinterpret_cast<const QRgb *>(line) + first;
+        for (int i = 0; i < n; ++i)
+            out[i] = src[i] | kOpaque;
+        return;
+    }
+    case Layout::Bgr888: {
+        const uchar *p = line + 3 * first;
+        int i = 0;
+#ifdef ZEL_BGR888_SSSE3
+        if (haveSsse3()) {
+            i = readBgr888Ssse3(p, n, out);
+            p += 3 * i;
+        }
+#endif
+        // Four pixels from three little-endian words.
+        for (; i + 4 <= n; i += 4, p += 12) {
+            const quint32 a = load32(p), b = load32(p + 4), c = load32(p + 8);
+            out[i] = kOpaque | a;
+            out[i + 1] = kOpaque | (a >> 24) | (b << 8);
+            out[i + 2] = kOpaque | (b >> 16) | (c << 16);
+            out[i + 3] = kOpaque | (c >> 8);
+        }
+        for (; i < n; ++i, p += 3)
+            out[i] = kOpaque | p[0] | (quint32(p[1]) << 8) | (quint32(p[2]) << 16);
+        return;
+    }
+    case Layout::Indexed8:
+        for (int i = 0; i < n; ++i)
+            out[i] = palette[line[first + i]];
+        return;
+    case Layout::Mono:
+        for (int i = 0; i < n; ++i) {
+            const int x = first + i;
+            out[i] = palette[(line[x >> 3] >> (7 - (x & 7))) & 1];
+        }
+        return;
     }
 }
 
-} // namespace
+// The levels computed rather than looked up, so that the compiler can do
+// several pixels at once; the same levels as the tables.
+ZEL_WIDE_LOOPS void applyConversion(Conversion conversion, QRgb *px, int n)
+{
+    if (conversion == Conversion::Monochrome) {
+        for (int i = 0; i < n; ++i)
+            px[i] = channelSum(px[i]) >= 386 ? kOpaqueWhite : kOpaque;
+    } else if (conversion == Conversion::Grayscale) {
+        for (int i = 0; i < n; ++i) {
+            const quint32 v = channelSum(px[i]) / 3;
+            px[i] = kOpaque | v | (v << 8) | (v << 16);
+        }
+    }
+}
 
-void blitScaled(QImage &canvas, const QRect &dest, const QImage &source,
-                const QRect &sourceRect, bool transparent, const QRect &clip)
+// White pixels of a transparent part leave the canvas as it is.
+ZEL_WIDE_LOOPS void compositeRow(QRgb *out, const QRgb *row, int n, bool transparent)
+{
+    if (transparent) {
+        for (int i = 0; i < n; ++i)
+            out[i] = row[i] == kOpaqueWhite ? out[i] : row[i];
+    } else {
+        std::memcpy(out, row, size_t(n) * sizeof(QRgb));
+    }
+}
+
+// sampled[i] := row[xmap[i]]. Kept apart from compositing, which then runs
+// several pixels at once.
+ZEL_WIDE_LOOPS void sampleRow(QRgb *__restrict sampled, const QRgb *__restrict row,
+                              const int *__restrict xmap, int n)
+{
+    for (int i = 0; i < n; ++i)
+        sampled[i] = row[xmap[i]];
+}
+
+// Draws sourceRect of source, converted, stretched over dest with
+// nearest-neighbour sampling. Every drawn pixel is then one converted source
+// pixel, so converting rows as they are read gives exactly the pixels of
+// converting the whole source first, without a working copy.
+void drawScaled(QImage &canvas, const QRect &dest, const QImage &source,
+                const QRect &sourceRect, Conversion conversion, bool transparent,
+                const QRect &clip)
 {
     if (canvas.isNull() || source.isNull() || dest.isEmpty() || sourceRect.isEmpty())
         return;
@@ -166,27 +244,115 @@ void blitScaled(QImage &canvas, const QRect &dest, const QImage &source,
 
     Layout layout;
     const QImage src = readable(source, layout);
-    std::vector<int> xmap(size_t(area.width()));
-    for (int i = 0; i < area.width(); ++i)
-        xmap[size_t(i)] = sourceRect.x()
-            + scaledIndex(area.x() + i - dest.x(), dest.width(), sourceRect.width());
+    const bool indexed = layout == Layout::Indexed8 || layout == Layout::Mono;
+    const Palette palette = indexed ? paletteOf(src, tableOf(conversion)) : Palette{};
+    const Conversion perPixel = indexed ? Conversion::None : conversion;
 
-    switch (layout) {
-    case Layout::Rgb32: blitRows<Layout::Rgb32>(canvas, area, dest, src, sourceRect, transparent, xmap); break;
-    case Layout::Bgr888: blitRows<Layout::Bgr888>(canvas, area, dest, src, sourceRect, transparent, xmap); break;
-    case Layout::Indexed8: blitRows<Layout::Indexed8>(canvas, area, dest, src, sourceRect, transparent, xmap); break;
-    case Layout::Mono: blitRows<Layout::Mono>(canvas, area, dest, src, sourceRect, transparent, xmap); break;
+    // Not stretched sideways: read just the columns drawn. Otherwise read
+    // the whole source row and sample it.
+    const int width = area.width();
+    const bool sameWidth = dest.width() == sourceRect.width();
+    const int readFirst = sameWidth ? sourceRect.x() + (area.x() - dest.x()) : sourceRect.x();
+    const int readCount = sameWidth ? width : sourceRect.width();
+    std::vector<QRgb> read(static_cast<size_t>(readCount));
+    std::vector<QRgb> sampled;
+    std::vector<int> xmap;
+    if (!sameWidth) {
+        sampled.resize(size_t(width));
+        xmap.resize(size_t(width));
+        for (int i = 0; i < width; ++i)
+            xmap[size_t(i)] = scaledIndex(area.x() + i - dest.x(), dest.width(), sourceRect.width());
     }
+
+    // Rows drawn from the same source row (when stretching) are read once.
+    int rowRead = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const int sy = sourceRect.y() + scaledIndex(y - dest.y(), dest.height(), sourceRect.height());
+        if (sy != rowRead) {
+            readRow(layout, palette, src.constScanLine(sy), readFirst, readCount, read.data());
+            applyConversion(perPixel, read.data(), readCount);
+            if (!sameWidth)
+                sampleRow(sampled.data(), read.data(), xmap.data(), width);
+            rowRead = sy;
+        }
+        compositeRow(reinterpret_cast<QRgb *>(canvas.scanLine(y)) + area.x(),
+                     sameWidth ? read.data() : sampled.data(), width, transparent);
+    }
+}
+
+// dest := a BGR888 copy of source with every pixel replaced by its level.
+void convert(QImage &dest, const QImage &source, Conversion conversion)
+{
+    if (source.isNull())
+        return;
+    const LevelTable &level = *tableOf(conversion);
+    Layout layout;
+    const QImage working = readable(source, layout);
+    const int width = working.width();
+    QImage result(width, working.height(), QImage::Format_BGR888);
+    if (result.isNull())
+        return;
+
+    if (layout == Layout::Bgr888) {
+        // Four pixels at a time: three words in, three words out.
+        for (int y = 0; y < working.height(); ++y) {
+            const uchar *p = working.constScanLine(y);
+            uchar *q = result.scanLine(y);
+            int x = 0;
+            for (; x + 4 <= width; x += 4, p += 12, q += 12) {
+                const quint32 a = load32(p), b = load32(p + 4), c = load32(p + 8);
+                const quint32 v0 = level[(a & 0xFF) + ((a >> 8) & 0xFF) + ((a >> 16) & 0xFF)];
+                const quint32 v1 = level[(a >> 24) + (b & 0xFF) + ((b >> 8) & 0xFF)];
+                const quint32 v2 = level[((b >> 16) & 0xFF) + (b >> 24) + (c & 0xFF)];
+                const quint32 v3 = level[((c >> 8) & 0xFF) + ((c >> 16) & 0xFF) + (c >> 24)];
+                store32(q, (v0 & 0x00FFFFFFu) | (v1 & 0xFF000000u));
+                store32(q + 4, (v1 & 0x0000FFFFu) | (v2 & 0xFFFF0000u));
+                store32(q + 8, (v2 & 0x000000FFu) | (v3 & 0xFFFFFF00u));
+            }
+            for (; x < width; ++x, p += 3, q += 3)
+                q[0] = q[1] = q[2] = uchar(level[size_t(p[0] + p[1] + p[2])]);
+        }
+    } else {
+        // Palettes are converted once; true colours pixel by pixel.
+        const bool indexed = layout == Layout::Indexed8 || layout == Layout::Mono;
+        const Palette palette = indexed ? paletteOf(working, &level) : Palette{};
+        std::vector<QRgb> row(static_cast<size_t>(width));
+        for (int y = 0; y < working.height(); ++y) {
+            readRow(layout, palette, working.constScanLine(y), 0, width, row.data());
+            if (!indexed)
+                applyConversion(conversion, row.data(), width);
+            uchar *q = result.scanLine(y);
+            for (int x = 0; x < width; ++x, q += 3)
+                q[0] = q[1] = q[2] = uchar(row[size_t(x)]);
+        }
+    }
+    dest = result;
+}
+
+Conversion conversionOf(bool monochrome, bool grayscale)
+{
+    // Monochrome takes precedence over grayscale.
+    if (monochrome)
+        return Conversion::Monochrome;
+    return grayscale ? Conversion::Grayscale : Conversion::None;
+}
+
+} // namespace
+
+void blitScaled(QImage &canvas, const QRect &dest, const QImage &source,
+                const QRect &sourceRect, bool transparent, const QRect &clip)
+{
+    drawScaled(canvas, dest, source, sourceRect, Conversion::None, transparent, clip);
 }
 
 void MakeMonochrome(QImage &dest, const QImage &source)
 {
-    convert(dest, source, levels().monochrome);
+    convert(dest, source, Conversion::Monochrome);
 }
 
 void MakeGrayscale(QImage &dest, const QImage &source)
 {
-    convert(dest, source, levels().grayscale);
+    convert(dest, source, Conversion::Grayscale);
 }
 
 void RenderPart(QImage &canvas, const QRect &rect, const QImage &source,
@@ -194,16 +360,8 @@ void RenderPart(QImage &canvas, const QRect &rect, const QImage &source,
 {
     if (source.isNull() || rect.isEmpty())
         return;
-    if (!monochrome && !grayscale) {
-        blitScaled(canvas, rect, source, source.rect(), transparent);
-        return;
-    }
-    QImage converted;
-    if (monochrome)
-        MakeMonochrome(converted, source);
-    else
-        MakeGrayscale(converted, source);
-    blitScaled(canvas, rect, converted, converted.rect(), transparent);
+    drawScaled(canvas, rect, source, source.rect(), conversionOf(monochrome, grayscale),
+               transparent, QRect());
 }
 
 void RefreshPartImage(PartView &image, const QRect &rect, const QImage &source,

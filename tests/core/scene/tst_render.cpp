@@ -153,15 +153,25 @@ void RenderTest::levelsOverEverySum()
         source.setPixel(s, 0, withSum(s));
         source.setPixel(s, 1, qRgb(qMin(s, 255), qBound(0, s - 255, 255), qMax(0, s - 510)));
     }
-    QImage mono, gray;
-    MakeMonochrome(mono, source);
-    MakeGrayscale(gray, source);
-    for (int y = 0; y < 2; ++y) {
-        for (int s = 0; s <= 765; ++s) {
-            const QString m = levelProblem(mono, s, y, s >= 386 ? 255 : 0);
-            QVERIFY2(m.isEmpty(), qPrintable(QStringLiteral("monochrome sum %1: ").arg(s) + m));
-            const QString g = levelProblem(gray, s, y, s / 3);
-            QVERIFY2(g.isEmpty(), qPrintable(QStringLiteral("grayscale sum %1: ").arg(s) + g));
+    // Both as converted bitmaps and as drawn parts, from 24 and 32 bits.
+    for (const QImage &image : {source, source.convertToFormat(QImage::Format_RGB32)}) {
+        QImage mono, gray;
+        MakeMonochrome(mono, image);
+        MakeGrayscale(gray, image);
+        QImage monoDrawn = canvasOf(766, 2, kRed);
+        QImage grayDrawn = canvasOf(766, 2, kRed);
+        RenderPart(monoDrawn, monoDrawn.rect(), image, true, false, false);
+        RenderPart(grayDrawn, grayDrawn.rect(), image, false, true, false);
+        for (int y = 0; y < 2; ++y) {
+            for (int s = 0; s <= 765; ++s) {
+                const int m = s >= 386 ? 255 : 0;
+                const QString mp = levelProblem(mono, s, y, m);
+                QVERIFY2(mp.isEmpty(), qPrintable(QStringLiteral("monochrome sum %1: ").arg(s) + mp));
+                const QString gp = levelProblem(gray, s, y, s / 3);
+                QVERIFY2(gp.isEmpty(), qPrintable(QStringLiteral("grayscale sum %1: ").arg(s) + gp));
+                QCOMPARE(monoDrawn.pixel(s, y), qRgb(m, m, m));
+                QCOMPARE(grayDrawn.pixel(s, y), qRgb(s / 3, s / 3, s / 3));
+            }
         }
     }
 }
@@ -425,27 +435,49 @@ void RenderTest::opaquePartCoversItsRectangle()
 void RenderTest::clipping_data()
 {
     QTest::addColumn<QRect>("rect");
-    QTest::newRow("negative left and top") << QRect(-4, -3, 9, 7);
-    QTest::newRow("beyond right and bottom") << QRect(8, 6, 9, 8);
-    QTest::newRow("larger than the canvas") << QRect(-5, -5, 30, 25);
-    QTest::newRow("wholly left") << QRect(-9, 2, 9, 4);
-    QTest::newRow("wholly above") << QRect(1, -40, 5, 40);
-    QTest::newRow("wholly right") << QRect(12, 0, 3, 3);
-    QTest::newRow("wholly below") << QRect(0, 10, 12, 3);
-    QTest::newRow("far away") << QRect(-100000, 100000, 50, 50);
+    QTest::addColumn<QSize>("sourceSize");
+    QTest::newRow("negative left and top") << QRect(-4, -3, 9, 7) << QSize(6, 5);
+    QTest::newRow("beyond right and bottom") << QRect(8, 6, 9, 8) << QSize(6, 5);
+    QTest::newRow("larger than the canvas") << QRect(-5, -5, 30, 25) << QSize(6, 5);
+    QTest::newRow("1:1, cut on the left") << QRect(-7, 1, 37, 9) << QSize(37, 9);
+    QTest::newRow("1:1, cut on both sides") << QRect(-13, -2, 41, 30) << QSize(41, 30);
+    QTest::newRow("1:1, cut on the right") << QRect(3, 3, 29, 4) << QSize(29, 4);
+    QTest::newRow("wholly left") << QRect(-9, 2, 9, 4) << QSize(6, 5);
+    QTest::newRow("wholly above") << QRect(1, -40, 5, 40) << QSize(6, 5);
+    QTest::newRow("wholly right") << QRect(16, 0, 3, 3) << QSize(6, 5);
+    QTest::newRow("wholly below") << QRect(0, 12, 12, 3) << QSize(6, 5);
+    QTest::newRow("far away") << QRect(-100000, 100000, 50, 50) << QSize(6, 5);
 }
 
 void RenderTest::clipping()
 {
     QFETCH(QRect, rect);
-    const Bitmap source = patternSource(6, 5, 9);
-    const QImage red = canvasOf(12, 10, kRed);
-    for (bool transparent : {false, true}) {
-        QImage canvas = red.copy();
-        RenderPart(canvas, rect, source.image, false, false, transparent);
-        QCOMPARE(canvas, expectedRender(red, rect, source.image, false, false, transparent));
-        if (!rect.intersects(red.rect()))
-            QCOMPARE(canvas, red);
+    QFETCH(QSize, sourceSize);
+    // Every format a source comes in, with white pixels among the others.
+    QRandomGenerator rng(quint32(sourceSize.width() * 100 + sourceSize.height()));
+    QImage bgr = patternSource(sourceSize.width(), sourceSize.height(), 9).image;
+    for (int i = 0; i < bgr.width() * bgr.height() / 4; ++i)
+        bgr.setPixel(rng.bounded(bgr.width()), rng.bounded(bgr.height()), kWhiteRgb);
+    QImage mono(sourceSize, QImage::Format_Mono);
+    mono.setColorTable({kWhiteRgb, qRgb(9, 90, 9)});
+    for (int y = 0; y < mono.height(); ++y)
+        for (int x = 0; x < mono.width(); ++x)
+            mono.setPixel(x, y, uint((x * 7 + y) % 3 == 0));
+    const QImage sources[] = {bgr, bgr.convertToFormat(QImage::Format_RGB32),
+                              bgr.convertToFormat(QImage::Format_RGB555), mono,
+                              bgr.convertToFormat(QImage::Format_Indexed8)};
+
+    const QImage red = canvasOf(16, 12, kRed);
+    for (const QImage &source : sources) {
+        for (int flags = 0; flags < 8; ++flags) {
+            const bool transparent = flags & 1, monochrome = flags & 2, grayscale = flags & 4;
+            QImage canvas = red.copy();
+            RenderPart(canvas, rect, source, monochrome, grayscale, transparent);
+            QVERIFY2(canvas == expectedRender(red, rect, source, monochrome, grayscale, transparent),
+                     qPrintable(QStringLiteral("format %1, flags %2").arg(source.format()).arg(flags)));
+            if (!rect.intersects(red.rect()))
+                QCOMPARE(canvas, red);
+        }
     }
 }
 
