@@ -279,6 +279,9 @@ def main():
     parser.add_argument('--cli', required=True, help='the zelvane-cli program')
     parser.add_argument('--work', required=True, help='folder for files and screenshots')
     args = parser.parse_args()
+    # The program runs in its scratch folder.
+    args.program = os.path.abspath(args.program)
+    args.cli = os.path.abspath(args.cli)
 
     session = Session(args)
 
@@ -292,7 +295,7 @@ def main():
     except Skip as reason:
         print(f'SKIPPED: {reason}')
         return SKIPPED
-    except Failure as problem:
+    except (Failure, OSError, ValueError) as problem:
         if session.desktop:
             try:
                 session.shot('failure')
