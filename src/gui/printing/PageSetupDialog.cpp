@@ -32,9 +32,9 @@ TForm3::TForm3(PageSettings &settings, PaperList &papers, PrinterPort &printer,
     , m_printer(printer)
     , m_showMessage(std::move(showMessage))
     , m_printerSetup(std::move(printerSetup))
-    , m_paperCombo(*(ComboBox1 = new QComboBox(this)))
 {
     buildControls();
+    m_paperCombo = std::make_unique<QtPaperCombo>(*ComboBox1);
     FormCreate();
 }
 
@@ -56,7 +56,7 @@ void TForm3::buildControls()
     GroupBox1->setGeometry(8, 144, 401, 80);
     Label1 = new QLabel(QStringLiteral("ｻｲｽﾞ(&Z):"), GroupBox1);
     Label1->setGeometry(12, 22, 80, 16);
-    ComboBox1->setParent(GroupBox1);
+    ComboBox1 = new QComboBox(GroupBox1);
     ComboBox1->setGeometry(96, 18, 293, 22);
     ComboBox1->setMaxVisibleItems(12);
     Label1->setBuddy(ComboBox1);
@@ -136,7 +136,7 @@ QRgb TForm3::workspaceColour()
 void TForm3::FormCreate()
 {
     LoadPaperList(m_settings, m_papers, m_printer, m_settings.deviceName, m_settings.port,
-                  m_paperCombo, m_showMessage);
+                  *m_paperCombo, m_showMessage);
 }
 
 void TForm3::showEvent(QShowEvent *event)

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QButtonGroup;
 class QComboBox;
@@ -75,7 +76,7 @@ public:
     QPushButton *Button2 = nullptr;
     QPushButton *Button3 = nullptr;
 
-    PaperComboPort &paperCombo() { return m_paperCombo; }
+    PaperComboPort &paperCombo() { return *m_paperCombo; }
 
     void FormCreate();
     void FormShow();
@@ -105,7 +106,7 @@ private:
     PrinterPort &m_printer;
     MessageFn m_showMessage;
     std::function<void()> m_printerSetup;
-    QtPaperCombo m_paperCombo;
+    std::unique_ptr<QtPaperCombo> m_paperCombo;
     QButtonGroup *m_orientation = nullptr;
     bool m_comboHandlerAttached = true;
 };
