@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <vector>
 
 namespace zel {
 
@@ -58,6 +59,13 @@ public:
             return false;
         m_consumed += n;
         return true;
+    }
+
+    // Whether n more bytes are known to be there (never for a pipe).
+    bool canSupply(qint64 n) const
+    {
+        const qint64 inHead = m_head.size() - m_headPos;
+        return !m_device.isSequential() && inHead + m_device.bytesAvailable() >= n;
     }
 
     qint64 consumed() const { return m_consumed; }
@@ -127,9 +135,11 @@ private:
     qint64 rowStride() const { return ((m_h.width * m_h.bitCount + 31) / 32) * 4; }
     bool isRle() const { return m_h.compression == kBiRle8 || m_h.compression == kBiRle4; }
     int imageRow(qint64 fileRow) const { return int(m_h.topDown ? fileRow : m_h.height - 1 - fileRow); }
-    Bitmap decodeRows(const QByteArray &pixels);
+    QImage::Format plainFormat(int *depth) const;
+    bool allocate(QImage &image, QImage::Format format);
+    Bitmap readPlain(qint64 size);
+    void decodeRows(QImage &image, const char *rows, qint64 first, qint64 count) const;
     Bitmap decodeRle(const QByteArray &pixels);
-    void decodeBitfields(QImage &image, const QByteArray &pixels);
     bool masksAre(quint32 r, quint32 g, quint32 b) const
     {
         return m_h.masks[0] == r && m_h.masks[1] == g && m_h.masks[2] == b;
@@ -289,104 +299,131 @@ void BmpReader::finishIndexed(QImage &image)
     image.setColorTable(table);
 }
 
-void BmpReader::decodeBitfields(QImage &image, const QByteArray &pixels)
+QImage::Format BmpReader::plainFormat(int *depth) const
 {
+    switch (m_h.bitCount) {
+    case 1:
+        *depth = 1;
+        return QImage::Format_Mono;
+    case 4:
+    case 8:
+        *depth = m_h.bitCount;
+        return QImage::Format_Indexed8;
+    case 16:
+        if (masksAre(0x7C00, 0x03E0, 0x001F)) {
+            *depth = 16;
+            return QImage::Format_RGB555;
+        }
+        *depth = 24;
+        return QImage::Format_BGR888;
+    case 24:
+        *depth = 24;
+        return QImage::Format_BGR888;
+    default:
+        *depth = 32;
+        return QImage::Format_RGB32;
+    }
+}
+
+bool BmpReader::allocate(QImage &image, QImage::Format format)
+{
+    image = QImage(int(m_h.width), int(m_h.height), format);
+    if (image.isNull())
+        return fail(QStringLiteral("not enough memory for %1 x %2 pixels").arg(m_h.width).arg(m_h.height));
+    return true;
+}
+
+// Decodes count file rows, starting at file row first, from rows (stride
+// bytes each) into the image.
+void BmpReader::decodeRows(QImage &image, const char *rows, qint64 first, qint64 count) const
+{
+    const int width = int(m_h.width);
+    const qint64 stride = rowStride();
+    const bool plain32 = m_h.bitCount == 32 && masksAre(0x00FF0000, 0x0000FF00, 0x000000FF);
+    const bool bitfields = (m_h.bitCount == 16 && image.format() == QImage::Format_BGR888)
+                           || (m_h.bitCount == 32 && !plain32);
     const Channel red(m_h.masks[0]);
     const Channel green(m_h.masks[1]);
     const Channel blue(m_h.masks[2]);
-    const qint64 stride = rowStride();
-    const int width = int(m_h.width);
-    for (qint64 r = 0; r < m_h.height; ++r) {
-        const char *src = pixels.constData() + r * stride;
-        uchar *out = image.scanLine(imageRow(r));
-        for (int x = 0; x < width; ++x) {
-            const quint32 v = m_h.bitCount == 16 ? le16(src + 2 * x) : le32(src + 4 * x);
-            if (image.format() == QImage::Format_BGR888) {
-                out[3 * x] = uchar(blue.level(v));
-                out[3 * x + 1] = uchar(green.level(v));
-                out[3 * x + 2] = uchar(red.level(v));
-            } else {
-                reinterpret_cast<QRgb *>(out)[x] = qRgb(red.level(v), green.level(v), blue.level(v));
+    for (qint64 r = 0; r < count; ++r) {
+        const char *src = rows + r * stride;
+        const auto *bytes = reinterpret_cast<const uchar *>(src);
+        uchar *out = image.scanLine(imageRow(first + r));
+        if (bitfields) {
+            for (int x = 0; x < width; ++x) {
+                const quint32 v = m_h.bitCount == 16 ? le16(src + 2 * x) : le32(src + 4 * x);
+                if (image.format() == QImage::Format_BGR888) {
+                    out[3 * x] = uchar(blue.level(v));
+                    out[3 * x + 1] = uchar(green.level(v));
+                    out[3 * x + 2] = uchar(red.level(v));
+                } else {
+                    reinterpret_cast<QRgb *>(out)[x] = qRgb(red.level(v), green.level(v), blue.level(v));
+                }
             }
+            continue;
+        }
+        switch (m_h.bitCount) {
+        case 1:
+            std::memcpy(out, src, size_t((width + 7) / 8));
+            break;
+        case 4:
+            for (int x = 0; x < width; ++x)
+                out[x] = (x & 1) ? (bytes[x / 2] & 0x0F) : (bytes[x / 2] >> 4);
+            break;
+        case 8:
+            std::memcpy(out, src, size_t(width));
+            break;
+        case 16: {
+            auto *line = reinterpret_cast<quint16 *>(out);
+            for (int x = 0; x < width; ++x)
+                line[x] = le16(src + 2 * x) & 0x7FFF;
+            break;
+        }
+        case 24:
+            std::memcpy(out, src, size_t(width) * 3);
+            break;
+        case 32: {
+            auto *line = reinterpret_cast<QRgb *>(out);
+            for (int x = 0; x < width; ++x)
+                line[x] = le32(src + 4 * x) | 0xFF000000u;
+            break;
+        }
         }
     }
 }
 
-Bitmap BmpReader::decodeRows(const QByteArray &pixels)
+// Reads and decodes an uncompressed pixel array of size bytes. When the
+// device shows that the bytes are there, rows go from a small reused buffer
+// straight into the image; otherwise (a pipe) the bytes are gathered first,
+// so that a header that lies costs no more memory than the data sent.
+Bitmap BmpReader::readPlain(qint64 size)
 {
-    const int width = int(m_h.width);
-    const int height = int(m_h.height);
-    const qint64 stride = rowStride();
     Bitmap result;
-    QImage::Format format = QImage::Format_Invalid;
-    switch (m_h.bitCount) {
-    case 1:
-        format = QImage::Format_Mono;
-        result.depth = 1;
-        break;
-    case 4:
-    case 8:
-        format = QImage::Format_Indexed8;
-        result.depth = m_h.bitCount;
-        break;
-    case 16:
-        if (masksAre(0x7C00, 0x03E0, 0x001F)) {
-            format = QImage::Format_RGB555;
-            result.depth = 16;
-        } else {
-            format = QImage::Format_BGR888;
-            result.depth = 24;
+    const QImage::Format format = plainFormat(&result.depth);
+    QImage image;
+    const qint64 stride = rowStride();
+    if (m_in.canSupply(size)) {
+        if (!allocate(image, format))
+            return {};
+        const qint64 rowsPerChunk = std::clamp<qint64>((qint64(1) << 18) / stride, 1, m_h.height);
+        std::vector<char> chunk(size_t(rowsPerChunk * stride));
+        for (qint64 first = 0; first < m_h.height; first += rowsPerChunk) {
+            const qint64 rows = std::min(rowsPerChunk, m_h.height - first);
+            if (!m_in.read(chunk.data(), rows * stride)) {
+                fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(first * stride).arg(size));
+                return {};
+            }
+            decodeRows(image, chunk.data(), first, rows);
         }
-        break;
-    case 24:
-        format = QImage::Format_BGR888;
-        result.depth = 24;
-        break;
-    case 32:
-        format = QImage::Format_RGB32;
-        result.depth = 32;
-        break;
-    }
-    QImage image(width, height, format);
-    if (image.isNull()) {
-        fail(QStringLiteral("not enough memory for %1 x %2 pixels").arg(width).arg(height));
-        return {};
-    }
-    const bool plain32 = m_h.bitCount == 32 && masksAre(0x00FF0000, 0x0000FF00, 0x000000FF);
-    if ((m_h.bitCount == 16 && format == QImage::Format_BGR888) || (m_h.bitCount == 32 && !plain32)) {
-        decodeBitfields(image, pixels);
     } else {
-        for (qint64 r = 0; r < height; ++r) {
-            const uchar *src = reinterpret_cast<const uchar *>(pixels.constData() + r * stride);
-            uchar *out = image.scanLine(imageRow(r));
-            switch (m_h.bitCount) {
-            case 1:
-                std::memcpy(out, src, size_t((width + 7) / 8));
-                break;
-            case 4:
-                for (int x = 0; x < width; ++x)
-                    out[x] = (x & 1) ? (src[x / 2] & 0x0F) : (src[x / 2] >> 4);
-                break;
-            case 8:
-                std::memcpy(out, src, size_t(width));
-                break;
-            case 16: {
-                auto *line = reinterpret_cast<quint16 *>(out);
-                for (int x = 0; x < width; ++x)
-                    line[x] = le16(reinterpret_cast<const char *>(src) + 2 * x) & 0x7FFF;
-                break;
-            }
-            case 24:
-                std::memcpy(out, src, size_t(width) * 3);
-                break;
-            case 32: {
-                auto *line = reinterpret_cast<QRgb *>(out);
-                for (int x = 0; x < width; ++x)
-                    line[x] = le32(reinterpret_cast<const char *>(src) + 4 * x) | 0xFF000000u;
-                break;
-            }
-            }
+        const QByteArray pixels = m_in.readUpTo(size);
+        if (pixels.size() < size) {
+            fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(pixels.size()).arg(size));
+            return {};
         }
+        if (!allocate(image, format))
+            return {};
+        decodeRows(image, pixels.constData(), 0, m_h.height);
     }
     if (m_h.bitCount <= 8)
         finishIndexed(image);
@@ -398,11 +435,9 @@ Bitmap BmpReader::decodeRle(const QByteArray &pixels)
 {
     const int width = int(m_h.width);
     const int height = int(m_h.height);
-    QImage image(width, height, QImage::Format_Indexed8);
-    if (image.isNull()) {
-        fail(QStringLiteral("not enough memory for %1 x %2 pixels").arg(width).arg(height));
+    QImage image;
+    if (!allocate(image, QImage::Format_Indexed8))
         return {};
-    }
     image.fill(0);
     RleTarget target{width, height, [&](int row) { return image.scanLine(imageRow(row)); }};
     const auto *data = reinterpret_cast<const uchar *>(pixels.constData());
@@ -431,29 +466,33 @@ Bitmap BmpReader::read()
         return {};
     }
     const qint64 room = qint64(m_h.fileSize) - m_h.pixelOffset;
-    qint64 size = 0;
-    if (isRle())
-        size = m_h.imageSize ? qint64(m_h.imageSize) : room;
-    else
-        size = rowStride() * m_h.height;
+    const qint64 size = isRle() ? (m_h.imageSize ? qint64(m_h.imageSize) : room)
+                                : rowStride() * m_h.height;
     if (size > room) {
         fail(QStringLiteral("the pixel array (%1 bytes from offset %2) does not fit in the "
                             "file size of %3 bytes")
                  .arg(size).arg(m_h.pixelOffset).arg(m_h.fileSize));
         return {};
     }
-    const QByteArray pixels = m_in.readUpTo(size);
-    if (pixels.size() < size) {
-        fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(pixels.size()).arg(size));
-        return {};
+    Bitmap result;
+    if (isRle()) {
+        const QByteArray pixels = m_in.readUpTo(size);
+        if (pixels.size() < size) {
+            fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(pixels.size()).arg(size));
+            return {};
+        }
+        result = decodeRle(pixels);
+    } else {
+        result = readPlain(size);
     }
+    if (result.isNull())
+        return {};
     if (!m_in.skip(qint64(m_h.fileSize) - m_in.consumed())) {
         fail(QStringLiteral("image cut short before its declared size of %1 bytes")
                  .arg(m_h.fileSize));
         return {};
     }
-    Bitmap result = isRle() ? decodeRle(pixels) : decodeRows(pixels);
-    if (!result.isNull() && m_h.xPelsPerMeter > 0 && m_h.yPelsPerMeter > 0) {
+    if (m_h.xPelsPerMeter > 0 && m_h.yPelsPerMeter > 0) {
         result.image.setDotsPerMeterX(m_h.xPelsPerMeter);
         result.image.setDotsPerMeterY(m_h.yPelsPerMeter);
     }

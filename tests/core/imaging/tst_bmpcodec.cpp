@@ -128,6 +128,8 @@ void TestBmpCodec::roundTripKeepsDepthTableAndPixels_data()
     QTest::newRow("16-bit 5x5") << 16 << 5 << 5 << 0;
     QTest::newRow("24-bit 7x3") << 24 << 7 << 3 << 0;
     QTest::newRow("32-bit 3x9") << 32 << 3 << 9 << 0;
+    QTest::newRow("24-bit 700x400, read in several blocks") << 24 << 700 << 400 << 0;
+    QTest::newRow("4-bit 3001x90, read in several blocks") << 4 << 3001 << 90 << 16;
 }
 
 void TestBmpCodec::roundTripKeepsDepthTableAndPixels()
