@@ -1,0 +1,123 @@
+// JPEG decoding and encoding of a 4000 x 3000 photo-like picture through our
+// code, beside djpeg and cjpeg (libjpeg-turbo-progs) on the same files in the
+// same run. Ratios: DecodeOurs / DecodeDjpeg, EncodeOurs / EncodeCjpeg. The
+// tools run through std::system, so ProcessStart (std::system("true")) is
+// measured too: it is part of their time but not of the work.
+
+#include "imaging/JpegCodec.h"
+#include "imaging/PictureFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+using namespace zel;
+
+namespace {
+
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+
+// Smooth light and shade with edges and a fine grain, like a photograph.
+QImage photo()
+{
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    quint32 state = 12345;
+    for (int y = 0; y < kHeight; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < kWidth; ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int grain = int(state >> 28) - 8;
+            const double u = x / double(kWidth), v = y / double(kHeight);
+            const bool inBox = ((x / 400) + (y / 300)) % 3 == 0;
+            const int r = int(120 + 90 * std::sin(6.0 * u + 2.0 * v)) + grain + (inBox ? 30 : 0);
+            const int g = int(110 + 80 * std::cos(4.0 * v - 3.0 * u)) + grain;
+            const int b = int(100 + 70 * std::sin(9.0 * u * v + 1.0)) + grain - (inBox ? 20 : 0);
+            line[x] = qRgb(qBound(0, r, 255), qBound(0, g, 255), qBound(0, b, 255));
+        }
+    }
+    return image;
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    QImage picture = photo();
+    QString jpegPath = dir.filePath(QStringLiteral("photo.jpg"));
+    QString ppmPath = dir.filePath(QStringLiteral("photo.ppm"));
+
+    Fixture()
+    {
+        if (!writePictureFile(jpegPath, picture, nullptr) || !picture.save(ppmPath, "PPM"))
+            std::abort();
+    }
+    std::string path(const QString &name) const { return dir.filePath(name).toStdString(); }
+};
+
+Fixture &fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+void run(benchmark::State &state, const std::string &command)
+{
+    if (std::system(command.c_str()) != 0)
+        state.SkipWithError(command.c_str());
+}
+
+void BM_ProcessStart(benchmark::State &state)
+{
+    for (auto _ : state)
+        run(state, "true");
+}
+
+void BM_DecodeOurs(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    for (auto _ : state) {
+        QString error;
+        const Bitmap b = readPictureFile(f.jpegPath, {}, &error);
+        if (b.isNull())
+            state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(b.image.constBits());
+    }
+}
+
+void BM_DecodeDjpeg(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    const std::string command = "djpeg -outfile /dev/null '" + f.path(QStringLiteral("photo.jpg")) + "'";
+    for (auto _ : state)
+        run(state, command);
+}
+
+void BM_EncodeOurs(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    const QString out = f.dir.filePath(QStringLiteral("ours.jpg"));
+    for (auto _ : state)
+        if (!writePictureFile(out, f.picture, nullptr))
+            state.SkipWithError("encode failed");
+}
+
+void BM_EncodeCjpeg(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    const std::string command = "cjpeg -quality 90 -baseline -outfile '" + f.path(QStringLiteral("cjpeg.jpg"))
+                                + "' '" + f.path(QStringLiteral("photo.ppm")) + "'";
+    for (auto _ : state)
+        run(state, command);
+}
+
+} // namespace
+
+BENCHMARK(BM_ProcessStart)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DecodeOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DecodeDjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EncodeOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EncodeCjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
