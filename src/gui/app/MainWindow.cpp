@@ -7,6 +7,7 @@
 #include "Fonts.h"
 #include "MenuTable.h"
 #include "PictureCommands.h"
+#include "PageSetupDialog.h"
 #include "PartSelectDialog.h"
 #include "PictureFiles.h"
 #include "QtPorts.h"
@@ -66,6 +67,13 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     FormCreate();
     // The dialogs are made once, hidden, and reused.
     m_form2 = std::make_unique<TForm2>(m_scene, desktopScreenMetrics(), this);
+    PrintPorts printPorts;
+    printPorts.printer = ports.printer;
+    printPorts.printDialog = ports.printDialog;
+    printPorts.showMessage = [this](const QString &text) { m_dialogs.showMessage(text); };
+    printPorts.dialogParent = this;
+    m_print = std::make_unique<PrintController>(m_scene, m_ui, static_cast<PreviewHost &>(*this),
+                                                printPorts);
     m_form6 = std::make_unique<TForm6>(this);
     m_form7 = std::make_unique<TForm7>(this);
     m_aboutDlg1 = new TAboutDlg(this);
@@ -94,11 +102,7 @@ void MainWindow::buildWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_panel3 = new QWidget(central);
-    m_panel3->setObjectName(QStringLiteral("Panel3"));
-    m_panel3->setFixedHeight(28);
-    m_panel3->hide();
-    layout->addWidget(m_panel3);
+    // The preview toolbar (Panel3) is put in at index 0 when printing hands it over.
 
     m_scrollBox = new QScrollArea(central);
     m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
@@ -209,7 +213,7 @@ void MainWindow::syncAction(Item item)
     QAction *action = m_actions[size_t(item)];
     if (!action)
         return;
-    action->setEnabled(m_ui.isEnabled(item));
+    action->setEnabled(m_menuPresent && m_ui.isEnabled(item));
     action->setChecked(m_ui.isChecked(item));
     action->setText(m_ui.caption(item));
 }
@@ -234,6 +238,8 @@ void MainWindow::FormShow()
 
 void MainWindow::FormResize()
 {
+    if (m_print)
+        m_print->FormResize();
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -261,6 +267,11 @@ bool MainWindow::event(QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A job in progress keeps the scene and the picture it prints from.
+    if (m_print && m_print->isPrinting()) {
+        event->ignore();
+        return;
+    }
     if (m_document.FormClose())
         event->accept();
     else
@@ -269,7 +280,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 bool MainWindow::isPreviewShown() const
 {
-    return m_panel1->isHidden();
+    return m_print && m_print->isPreviewShown();
 }
 
 QStringList MainWindow::droppedFiles(const QMimeData *data) const
@@ -355,6 +366,8 @@ void MainWindow::ExitItemClick()
 
 void MainWindow::trigger(Item item)
 {
+    if (!m_menuPresent)
+        return;
     if (const auto handler = handlerFor(item))
         handler();
     // A checkable action flips itself when triggered; the check marks
@@ -410,6 +423,12 @@ std::function<void()> MainWindow::handlerFor(Item item)
         return [this, hasParts] { if (hasParts) SelectItemClick(m_scene, m_history, *m_form7); };
     case Item::AboutItem:
         return [this] { m_aboutDlg1->ShowAbout(QStringLiteral("Zelvane"), windowIcon()); };
+    case Item::PrintPreviewItem:
+        return [this, hasParts] { if (hasParts) m_print->PrintPreviewItemClick(); };
+    case Item::PageSetupItem:
+        return [this] { m_print->PageSetupItemClick(); };
+    case Item::PrintItem:
+        return [this, hasParts] { if (hasParts) m_print->PrintItemClick(); };
     case Item::BKColorItem:
         return [this] { BKColorItemClick(m_scene, m_history, m_dialogs); };
     default:
@@ -481,6 +500,43 @@ void MainWindow::capturePointer(bool capture)
         m_canvas->grabMouse();
     else if (QWidget::mouseGrabber() == m_canvas)
         m_canvas->releaseMouse();
+}
+
+void MainWindow::adoptPreviewWidgets(QWidget *toolbar, QWidget *pageView)
+{
+    m_panel3 = toolbar;
+    m_panel3->setObjectName(QStringLiteral("Panel3"));
+    static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, m_panel3);
+    m_image1 = pageView;
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    m_image1->setParent(m_scrollBox->viewport());
+}
+
+void MainWindow::setEditingViewVisible(bool visible)
+{
+    const Qt::ScrollBarPolicy policy = visible ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    m_scrollBox->setHorizontalScrollBarPolicy(policy);
+    m_scrollBox->setVerticalScrollBarPolicy(policy);
+    m_panel1->setVisible(visible);
+}
+
+void MainWindow::setMainMenuPresent(bool present)
+{
+    // Without the menu no command and no shortcut may reach the scene.
+    m_menuPresent = present;
+    menuBar()->setVisible(present);
+    for (int i = 0; i < kItemCount; ++i)
+        syncAction(Item(i));
+}
+
+QSize MainWindow::previewClientSize() const
+{
+    return m_scrollBox->viewport()->size();
+}
+
+void MainWindow::repaintWindow()
+{
+    repaint();
 }
 
 } // namespace zel

@@ -4,6 +4,8 @@
 #include "EditHistory.h"
 #include "JpegCodec.h"
 #include "PartMover.h"
+#include "PageSetupDialog.h"
+#include "PrintController.h"
 #include "Ports.h"
 #include "Scene.h"
 #include "UiState.h"
@@ -36,13 +38,17 @@ struct WindowPorts {
     ClipboardPort *clipboard = nullptr;
     // Moves the mouse pointer to a screen position; QCursor::setPos if empty.
     std::function<void(const QPoint &)> setCursorPos;
+    // The printer and the print dialog; the default printer and QPrintDialog
+    // if empty. Given together.
+    PrinterPort *printer = nullptr;
+    PrintDialogPort *printDialog = nullptr;
 };
 
 // The one window: the scene in its frame inside a scrolling area, the menu
 // bar, the status bar and the (normally hidden) preview toolbar. It owns the
 // scene, the history and the document, and binds its actions and labels to
 // the UiState the core keeps.
-class MainWindow : public QMainWindow, private MoveHost
+class MainWindow : public QMainWindow, private MoveHost, private PreviewHost
 {
     Q_OBJECT
 public:
@@ -59,6 +65,7 @@ public:
     QFrame *framePanel() const { return m_panel1; }
     QLabel *statusPanel(int index) const { return m_statusPanels[size_t(index)]; }
     PartMover &mover() { return m_mover; }
+    PrintController &print() { return *m_print; }
     // The print preview is shown in place of the editing view.
     bool isPreviewShown() const;
 
@@ -105,6 +112,13 @@ private:
     void showPointer(Pointer pointer) override;
     void capturePointer(bool capture) override;
 
+    // PreviewHost
+    void adoptPreviewWidgets(QWidget *toolbar, QWidget *pageView) override;
+    void setEditingViewVisible(bool visible) override;
+    void setMainMenuPresent(bool present) override;
+    QSize previewClientSize() const override;
+    void repaintWindow() override;
+
     std::unique_ptr<Dialogs> m_ownDialogs;
     std::unique_ptr<ClipboardPort> m_ownClipboard;
     Dialogs &m_dialogs;
@@ -117,12 +131,15 @@ private:
     JpegDecodeOptions m_jpeg;
     PartMover m_mover;
     std::unique_ptr<TForm2> m_form2;
+    std::unique_ptr<PrintController> m_print;
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm7> m_form7;
     TAboutDlg *m_aboutDlg1 = nullptr;
     std::function<void(const QPoint &)> m_setCursorPos;
 
     QWidget *m_panel3 = nullptr;
+    QWidget *m_image1 = nullptr;
+    bool m_menuPresent = true;
     QScrollArea *m_scrollBox = nullptr;
     QFrame *m_panel1 = nullptr;
     Canvas *m_canvas = nullptr;
