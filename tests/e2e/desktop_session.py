@@ -203,7 +203,10 @@ class Session:
             self.shot('still-running')
             titles = [self.desktop.title(w) for w in self.desktop.windows_of(self.program.pid)]
             raise Failure(f'the program did not quit after 終了; its windows: {titles}')
-        print(f'run {self.runs} ended with status {self.program.process.returncode}')
+        status = self.program.process.returncode
+        if status != 0:
+            # Under the sanitizers this is where leaks and errors show.
+            raise Failure(f'run {self.runs} of the program ended with status {status}')
         self.program.stop()
         self.program = None
 
