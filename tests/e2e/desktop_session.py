@@ -110,8 +110,11 @@ class Session:
         self.desktop.screenshot(name, window)
 
     def expect_title(self, expected, timeout=10):
-        wait_until(f'the title "{expected}" (it is "{self.desktop.title(self.main)}")',
-                   lambda: self.desktop.title(self.main) == expected, timeout)
+        try:
+            wait_until(f'the title "{expected}"',
+                       lambda: self.desktop.title(self.main) == expected, timeout)
+        except Failure as problem:
+            raise Failure(f'{problem}; the title is "{self.desktop.title(self.main)}"')
 
     def open_menu(self, accelerator):
         self.desktop.focus(self.main)
