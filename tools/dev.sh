@@ -17,7 +17,7 @@ packages=(
   libbenchmark-dev clang libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   cups cups-client printer-driver-cups-pdf poppler-utils
-  xvfb xdotool x11-utils x11-apps imagemagick
+  xvfb xdotool x11-utils x11-apps imagemagick python3 desktop-file-utils
 )
 
 sudo_cmd=()
