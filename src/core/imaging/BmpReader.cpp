@@ -2,6 +2,7 @@
 
 #include "BmpRle.h"
 #include "DeviceIo.h"
+#include "ImageAllocation.h"
 
 #include <QList>
 
@@ -327,7 +328,7 @@ QImage::Format BmpReader::plainFormat(int *depth) const
 
 bool BmpReader::allocate(QImage &image, QImage::Format format)
 {
-    image = QImage(int(m_h.width), int(m_h.height), format);
+    image = allocateImage(int(m_h.width), int(m_h.height), format);
     if (image.isNull())
         return fail(QStringLiteral("not enough memory for %1 x %2 pixels").arg(m_h.width).arg(m_h.height));
     return true;

@@ -1,5 +1,6 @@
 #include "JpegCodec.h"
 
+#include "ImageAllocation.h"
 #include "JpegSupport.h"
 
 #include <QList>
@@ -168,7 +169,8 @@ Bitmap decodeJpeg(const QByteArray &data, const JpegDecodeOptions &options, QStr
         return failed();
 
     const bool palette = output == Output::Palette;
-    QImage image(int(width), int(height), palette ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+    QImage image = allocateImage(int(width), int(height),
+                                 palette ? QImage::Format_Indexed8 : QImage::Format_BGR888);
     if (image.isNull()) {
         if (error)
             *error = QStringLiteral("JPEG: not enough memory for %1 x %2 pixels").arg(width).arg(height);

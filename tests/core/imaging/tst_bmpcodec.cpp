@@ -130,6 +130,7 @@ void TestBmpCodec::roundTripKeepsDepthTableAndPixels_data()
     QTest::newRow("32-bit 3x9") << 32 << 3 << 9 << 0;
     QTest::newRow("24-bit 700x400, read in several blocks") << 24 << 700 << 400 << 0;
     QTest::newRow("4-bit 3001x90, read in several blocks") << 4 << 3001 << 90 << 16;
+    QTest::newRow("24-bit 1500x1000, a large allocation") << 24 << 1500 << 1000 << 0;
 }
 
 void TestBmpCodec::roundTripKeepsDepthTableAndPixels()
