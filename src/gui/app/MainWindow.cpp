@@ -15,6 +15,7 @@
 #include "SizeDialogs.h"
 
 #include <QAction>
+#include <QPainter>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -39,6 +40,18 @@ namespace zel {
 namespace {
 
 constexpr int kFrameBorder = 3; // one-pixel line plus a two-pixel border, each side
+
+// The frame around the background: a line and a border in the
+// window-frame colour, three pixels each side.
+class FramePanel : public QWidget
+{
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::black);
+    }
+};
 
 template<class T>
 T &portOr(T *given, std::unique_ptr<T> &own)
@@ -111,16 +124,8 @@ void MainWindow::buildWindow()
     m_scrollBox->setBackgroundRole(QPalette::Dark);
     layout->addWidget(m_scrollBox, 1);
 
-    m_panel1 = new QFrame;
+    m_panel1 = new FramePanel;
     m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    m_panel1->setLineWidth(1);
-    // The frame panel is drawn in the window-frame colour all round.
-    QPalette framePalette = m_panel1->palette();
-    framePalette.setColor(QPalette::Window, Qt::black);
-    framePalette.setColor(QPalette::WindowText, Qt::black);
-    m_panel1->setPalette(framePalette);
-    m_panel1->setAutoFillBackground(true);
     m_canvas = new Canvas(m_scene, m_panel1);
     m_canvas->move(kFrameBorder, kFrameBorder);
     m_scrollBox->setWidget(m_panel1);

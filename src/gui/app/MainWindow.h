@@ -62,7 +62,7 @@ public:
     QAction *action(Item item) const { return m_actions[size_t(item)]; }
     QMenu *menu(const char *name) const;
     Canvas *canvas() const { return m_canvas; }
-    QFrame *framePanel() const { return m_panel1; }
+    QWidget *framePanel() const { return m_panel1; }
     QLabel *statusPanel(int index) const { return m_statusPanels[size_t(index)]; }
     PartMover &mover() { return m_mover; }
     PrintController &print() { return *m_print; }
@@ -141,7 +141,7 @@ private:
     QWidget *m_image1 = nullptr;
     bool m_menuPresent = true;
     QScrollArea *m_scrollBox = nullptr;
-    QFrame *m_panel1 = nullptr;
+    QWidget *m_panel1 = nullptr;
     Canvas *m_canvas = nullptr;
     std::array<QLabel *, 2> m_statusPanels{};
     std::array<QAction *, kItemCount> m_actions{};
