@@ -4,6 +4,7 @@
 #include "PrinterPort.h"
 
 #include <QHash>
+#include <QImage>
 #include <QStringList>
 
 #include <vector>
@@ -121,5 +122,21 @@ struct MessageLog {
         return [this](const QString &text) { shown.append(text); };
     }
 };
+
+// A picture whose every pixel tells where it came from: red = x & 0xFF,
+// green = y & 0xFF, blue = (x >> 8) | (y >> 8) << 4.
+inline QRgb coordinateColour(int x, int y)
+{
+    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) & 0xF) | (((y >> 8) & 0xF) << 4));
+}
+
+inline QImage coordinatePicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, coordinateColour(x, y));
+    return image;
+}
 
 } // namespace zel::test

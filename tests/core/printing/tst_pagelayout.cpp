@@ -4,27 +4,15 @@
 #include "PageLayout.h"
 #include "ScreenResolution.h"
 
+#include "FakePrinter.h"
+
 #include <QTest>
 
 using namespace zel;
+using namespace zel::test;
 
 namespace {
 
-QRgb coordinateColour(int x, int y)
-{
-    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) & 0xF) | (((y >> 8) & 0xF) << 4));
-}
-
-// A picture whose every pixel tells where it came from: red = x & 0xFF,
-// green = y & 0xFF, blue = (x >> 8) | (y >> 8) << 4.
-QImage coordinatePicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, coordinateColour(x, y));
-    return image;
-}
 
 } // namespace
 

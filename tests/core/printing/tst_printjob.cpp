@@ -16,20 +16,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("Zelvane - (無題)");
 
-// Every picture pixel tells its own coordinates.
-QRgb coordinateColour(int x, int y)
-{
-    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) & 0xF) | (((y >> 8) & 0xF) << 4));
-}
-
-QImage coordinatePicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, coordinateColour(x, y));
-    return image;
-}
 
 // A scene whose rendered picture is a coordinate picture of the given size.
 struct PictureScene {

@@ -19,19 +19,6 @@ using namespace zel::test;
 
 namespace {
 
-QRgb coordinateColour(int x, int y)
-{
-    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) & 0xF) | (((y >> 8) & 0xF) << 4));
-}
-
-QImage coordinatePicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, coordinateColour(x, y));
-    return image;
-}
 
 // The main window as far as the preview sees it.
 class FakeWindow : public QWidget, public PreviewHost
