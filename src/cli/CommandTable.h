@@ -13,7 +13,8 @@ using CommandFunction = int (*)(const QStringList &args);
 #define ZELVANE_CLI_COMMANDS(X)                                                            \
     X("info", runInfo, "print a BMH document as JSON")                                     \
     X("render", runRender, "render a BMH document to a BMP, JPEG or PNG file")             \
-    X("compose", runCompose, "build a BMH document from BMP and JPEG files")
+    X("compose", runCompose, "build a BMH document from BMP and JPEG files")               \
+    X("print", runPrint, "print a BMH document at true size to a PDF file or a printer")
 
 #define ZELVANE_CLI_DECLARE(name, function, summary) int function(const QStringList &args);
 ZELVANE_CLI_COMMANDS(ZELVANE_CLI_DECLARE)

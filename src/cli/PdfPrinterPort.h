@@ -1,0 +1,86 @@
+#pragma once
+
+#include "PrinterPort.h"
+
+#include <QPageSize>
+#include <QSaveFile>
+#include <QString>
+
+#include <memory>
+
+class QPainter;
+class QPdfWriter;
+
+namespace zel::cli {
+
+// A save file that takes a short write for what it is. QFileDevice reports
+// a large block written only in part as written, without an error, and the
+// PDF writer then stops writing without noticing: the file would be
+// committed cut short. Writing the rest either succeeds or brings out the
+// real error (a full disk, say), after which nothing is committed.
+class WholeWriteSaveFile final : public QSaveFile
+{
+public:
+    using QSaveFile::QSaveFile;
+
+    // Commits the file unless a write failed; false with failure() then.
+    bool finish();
+    QString failure() const { return m_failure; }
+
+protected:
+    qint64 writeData(const char *data, qint64 len) override;
+
+private:
+    QString m_failure;
+};
+
+// A printer that prints to a PDF file, one page per sheet, the sheet being
+// the given paper in the orientation set. Its printable area is the whole
+// sheet, and its resolution is chosen by the caller (the picture's pixels
+// per inch makes one page pixel one PDF device pixel). The file appears
+// only when the document ends well: an aborted or failed job leaves any
+// earlier file at the path as it was.
+class PdfPrinterPort final : public PrinterPort
+{
+public:
+    PdfPrinterPort(const QString &path, const QPageSize &paper, int resolution);
+    ~PdfPrinterPort() override;
+
+    // Why beginDoc or endDoc failed, for the message; empty otherwise.
+    QString error() const { return m_error; }
+
+    bool hasDevMode() const override { return false; }
+    QString deviceName() const override { return QString(); }
+    QString portName() const override { return QStringLiteral("FILE:"); }
+    bool readDevMode(DevMode &) const override { return false; }
+    bool writeDevMode(const DevMode &) override { return false; }
+    PaperList paperForms(const QString &, const QString &) const override { return {}; }
+    PrinterMetrics metrics() const override;
+    QString outputFile() const override { return m_path; }
+    void setOutputFile(const QString &path) override { m_path = path; }
+    void setPortrait(bool portrait) override { m_portrait = portrait; }
+    void setJobTitle(const QString &title) override { m_title = title; }
+    bool beginDoc() override;
+    bool newPage() override;
+    bool endDoc() override;
+    void abortDoc() override;
+    bool aborted() const override { return m_aborted; }
+    void drawPage(const QImage &image, const QRect &dest) override;
+
+private:
+    void discard();
+
+    QString m_path;
+    QPageSize m_paper;
+    int m_resolution;
+    bool m_portrait = true;
+    QString m_title;
+    // Declared in the order they are made, so that they go in reverse.
+    std::unique_ptr<WholeWriteSaveFile> m_file;
+    std::unique_ptr<QPdfWriter> m_writer;
+    std::unique_ptr<QPainter> m_painter;
+    bool m_aborted = false;
+    QString m_error;
+};
+
+} // namespace zel::cli
