@@ -271,8 +271,9 @@ void Scene::appendLoadedPart(const QRect &bounds, const Bitmap &source, qint32 m
 {
     ScenePart part;
     part.Image = createView();
-    SetupPartImage(*part.Image, bounds.width(), bounds.height(), source, monochrome, grayscale,
-                   transparent);
+    // Set up as SetupPartImage does, but paint only once, with the frame.
+    part.Image->setBitmapSize(bounds.width(), bounds.height());
+    part.Image->setTransparent(transparent != 0);
     part.Image->setBounds(bounds);
     part.Source = source;
     part.Monochrome = monochrome;
