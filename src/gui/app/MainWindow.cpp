@@ -156,6 +156,7 @@ void MainWindow::buildWindow()
     status->addWidget(panels, 1);
     setStatusBar(status);
 
+    connect(&m_scene, &Scene::partsChanged, this, [this] { m_mover.partsChanged(); });
     connect(m_canvas, &Canvas::pressed, this,
             [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers) { onCanvasPressed(p, b); });
     connect(m_canvas, &Canvas::moved, this,
@@ -373,8 +374,11 @@ void MainWindow::trigger(Item item)
 {
     if (!m_menuPresent)
         return;
-    if (const auto handler = handlerFor(item))
-        handler();
+    // A move in progress holds the selected part until it is dropped or
+    // put back; shortcuts must not remove or replace it meanwhile.
+    if (!m_mover.Dragging)
+        if (const auto handler = handlerFor(item))
+            handler();
     // A checkable action flips itself when triggered; the check marks
     // belong to the core's state.
     syncAction(item);

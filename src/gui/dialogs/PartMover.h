@@ -56,6 +56,9 @@ public:
     bool WMKeyDown(int key);
     void WMKeyUp(int key);
 
+    // Parts were added or removed: a pressed part may be gone.
+    void partsChanged() { m_armed = nullptr; }
+
 private:
     enum : int { VkReturn = 13, VkShift = 16, VkEscape = 27, VkLeft = 37, VkUp = 38,
                  VkRight = 39, VkDown = 40 };

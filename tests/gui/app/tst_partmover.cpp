@@ -26,6 +26,9 @@ private slots:
     void dragToNegativePlace();
     void releaseOutsideBackgroundRefusesMove();
     void clickEndsKeyboardMove();
+    void commandsWaitForTheDrop_data();
+    void commandsWaitForTheDrop();
+    void pressedPartRemovedBeforeDrag();
 
 private:
     struct Moving : WindowFixture {
@@ -227,6 +230,50 @@ void PartMoverTest::clickEndsKeyboardMove()
     QVERIFY(!m.window->mover().KeyboardMove);
     QCOMPARE(m.history().count(), 2);
     QCOMPARE(m.history().entry(1).Type, quint8(MoveEntry));
+}
+
+void PartMoverTest::commandsWaitForTheDrop_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::newRow("clear") << int(Item::ClearItem);
+    QTest::newRow("cut") << int(Item::CutItem);
+    QTest::newRow("undo") << int(Item::UndoItem);
+    QTest::newRow("new") << int(Item::NewItem);
+}
+
+void PartMoverTest::commandsWaitForTheDrop()
+{
+    QFETCH(int, item);
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    placeTop(m, QRect(10, 10, 40, 40));
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(30, 30));
+    QTest::mouseMove(m.canvas(), QPoint(60, 60));
+    QVERIFY(m.window->mover().Dragging);
+    m.window->trigger(Item(item));
+    QCOMPARE(m.scene().count(), 1);
+    QCOMPARE(m.history().count(), 1);
+    // Released off the background: the part goes back where it was.
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(-20, 60));
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(10, 10, 40, 40));
+    QVERIFY(!m.window->mover().Dragging);
+    m.window->trigger(Item(item)); // and works again once the move is over
+    QVERIFY(m.scene().isEmpty());
+}
+
+void PartMoverTest::pressedPartRemovedBeforeDrag()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(20, 20));
+    m.window->trigger(Item::ClearItem);
+    QVERIFY(m.scene().isEmpty());
+    m.paste(40, 40, 0xFF00FF00u);
+    QTest::mouseMove(m.canvas(), QPoint(35, 35));
+    QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(35, 35));
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(0, 0, 40, 40));
+    QCOMPARE(m.history().count(), 3);
+    QVERIFY(!m.window->mover().Dragging);
 }
 
 QTEST_MAIN(PartMoverTest)
