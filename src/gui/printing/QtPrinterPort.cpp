@@ -218,8 +218,11 @@ void QtPrinterPort::abortDoc()
 
 void QtPrinterPort::drawPage(const QImage &image, const QRect &dest)
 {
-    if (m_painter && m_painter->isActive())
-        m_painter->drawImage(dest, image);
+    if (!m_painter || !m_painter->isActive())
+        return;
+    // Without this hint Qt stores the page as a JPEG in PDF output.
+    m_painter->setRenderHint(QPainter::LosslessImageRendering);
+    m_painter->drawImage(dest, image);
 }
 
 } // namespace zel
