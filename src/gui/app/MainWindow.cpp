@@ -291,7 +291,9 @@ bool MainWindow::isPreviewShown() const
 
 QStringList MainWindow::droppedFiles(const QMimeData *data) const
 {
-    if (!data || !data->hasUrls() || isPreviewShown())
+    // A keyboard move in progress holds the selected part; a drop could
+    // replace it or empty the scene under it.
+    if (!data || !data->hasUrls() || isPreviewShown() || m_mover.Dragging)
         return {};
     QStringList files;
     int documents = 0;

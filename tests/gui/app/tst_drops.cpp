@@ -22,6 +22,7 @@ private slots:
     void documentAsksWhenModified();
     void otherFilesAreRefused_data();
     void otherFilesAreRefused();
+    void refusedDuringKeyboardMove();
 
 private:
     static bool enter(MainWindow &window, QMimeData &data)
@@ -114,6 +115,21 @@ void DropsTest::otherFilesAreRefused()
     drop(*f.window, *data);
     QCOMPARE(f.scene().count(), 0);
     QVERIFY(f.dialogs.errors.isEmpty());
+}
+
+void DropsTest::refusedDuringKeyboardMove()
+{
+    const QString a = m_dir.filePath(QStringLiteral("moving.bmp"));
+    QVERIFY(WindowFixture::solid(20, 10, qRgb(255, 0, 0)).save(a, "BMP"));
+    WindowFixture f;
+    f.paste(31, 40, 0xFF00FF00u);
+    f.window->trigger(Item::MoveItem);
+    QVERIFY(f.window->mover().Dragging);
+    std::unique_ptr<QMimeData> data(files({a}));
+    QVERIFY(!enter(*f.window, *data));
+    drop(*f.window, *data);
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 31, 40));
 }
 
 QTEST_MAIN(DropsTest)
