@@ -468,6 +468,17 @@ void MainWindow::onCanvasReleased(QPoint point, Qt::MouseButton button)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride && m_menuPresent) {
+        // A shortcut goes by its item's enabled state, which is otherwise
+        // worked out only as a menu opens: bring it up to date first.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            FileItemClick();
+            EditItemClick();
+            PictureItemClick();
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     const bool press = event->type() == QEvent::KeyPress;
     if (!press && event->type() != QEvent::KeyRelease)
         return QMainWindow::eventFilter(watched, event);

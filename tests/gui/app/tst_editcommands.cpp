@@ -46,6 +46,7 @@ private slots:
     void monochromeThenGrayscaleCaptions();
     void backgroundColourAlwaysRecords();
     void shortcutsRespectPreconditions();
+    void shortcutsWorkBeforeMenusOpen();
     void newEntryDiscardsRedo();
 };
 
@@ -333,6 +334,22 @@ void EditCommandsTest::shortcutsRespectPreconditions()
     QCOMPARE(f.history().count(), 0);
     QCOMPARE(f.clipboard.writes, 0);
     QVERIFY(f.dialogs.fileRequests.isEmpty());
+}
+
+void EditCommandsTest::shortcutsWorkBeforeMenusOpen()
+{
+    WindowFixture f;
+    f.window->show();
+    f.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    f.clipboard.image = WindowFixture::solid(8, 6, qRgb(0, 0, 255));
+    QTest::keyClick(f.window.get(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f.scene().count(), 1);
+    QTest::keyClick(f.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(f.scene().isEmpty());
+    QTest::keyClick(f.window.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.history().HistoryPos, 1);
 }
 
 void EditCommandsTest::newEntryDiscardsRedo()
