@@ -451,7 +451,7 @@ void MainWindow::onCanvasPressed(QPoint point, Qt::MouseButton button)
 {
     if (PartView *view = m_scene.viewAt(point))
         m_mover.ImageMouseDown(view, button, point - view->bounds().topLeft());
-    else if (m_mover.Dragging)
+    else if (m_mover.Dragging && button == Qt::LeftButton)
         m_mover.mouseReleased(point, m_canvas->rect().contains(point)); // a click ends a keyboard move
 }
 

@@ -40,9 +40,8 @@ PartMover::PartMover(Scene &scene, EditHistory &history, MoveHost &host)
 
 void PartMover::FormShow()
 {
-    Dragging = false;
+    endDrag();
     ShiftHeld = false;
-    KeyboardMove = false;
 }
 
 void PartMover::placeTop(const QPoint &offset)
@@ -200,8 +199,7 @@ bool PartMover::WMKeyDown(int key)
     case VkRight: DragOffset.rx() += step; break;
     case VkDown: DragOffset.ry() += step; break;
     case VkReturn:
-        showTopBounds();
-        ImageDragDrop();
+        ImageDragDrop(); // shows the part's bounds
         ShiftHeld = false;
         return true;
     default:

@@ -20,8 +20,7 @@ void CopyItemClick(Scene &scene, ClipboardPort &clipboard)
     const QRect bounds = top.Image->bounds();
     if (bounds.isEmpty() || top.Source.isNull())
         return;
-    QImage copy(bounds.size(), QImage::Format_RGB32);
-    copy.fill(Qt::white);
+    QImage copy(bounds.size(), QImage::Format_RGB32); // every pixel is drawn below
     blitScaled(copy, copy.rect(), top.Source.image, top.Source.image.rect(), false);
     clipboard.setBitmap(copy);
 }
