@@ -3,9 +3,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
+#include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -167,6 +169,23 @@ bool CupsServer::client(const QString &program, const QStringList &arguments, QS
     if (output)
         *output = QString::fromLocal8Bit(process.readAll());
     return ok && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QString cupsPdfOutputDir()
+{
+    const passwd *user = getpwuid(geteuid());
+    const QString home = user ? QString::fromLocal8Bit(user->pw_dir) : QDir::homePath();
+    QString out = QStringLiteral("${HOME}/PDF");
+    QFile config(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    if (config.open(QIODevice::ReadOnly)) {
+        const QRegularExpression outLine(QStringLiteral("^\\s*Out\\s+(\\S+)\\s*$"));
+        while (!config.atEnd()) {
+            const auto match = outLine.match(QString::fromLocal8Bit(config.readLine()));
+            if (match.hasMatch())
+                out = match.captured(1);
+        }
+    }
+    return out.replace(QStringLiteral("${HOME}"), home);
 }
 
 } // namespace zel::test

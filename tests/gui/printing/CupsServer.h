@@ -37,4 +37,8 @@ private:
     QProcess m_scheduler;
 };
 
+// Where cups-pdf writes the current user's jobs: its "Out" setting,
+// ${HOME}/PDF unless configured otherwise.
+QString cupsPdfOutputDir();
+
 } // namespace zel::test

@@ -33,24 +33,6 @@ const QString kBackend = QStringLiteral("/usr/lib/cups/backend/cups-pdf");
 const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 constexpr int kOutputTimeoutMs = 90000;
 
-// Where cups-pdf puts the jobs of the current user: its "Out" setting,
-// ${HOME}/PDF unless configured otherwise.
-QString cupsPdfOutputDir()
-{
-    const passwd *user = getpwuid(geteuid());
-    const QString home = user ? QString::fromLocal8Bit(user->pw_dir) : QDir::homePath();
-    QString out = QStringLiteral("${HOME}/PDF");
-    QFile config(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    if (config.open(QIODevice::ReadOnly)) {
-        const QRegularExpression outLine(QStringLiteral("^\\s*Out\\s+(\\S+)\\s*$"));
-        while (!config.atEnd()) {
-            const auto match = outLine.match(QString::fromLocal8Bit(config.readLine()));
-            if (match.hasMatch())
-                out = match.captured(1);
-        }
-    }
-    return out.replace(QStringLiteral("${HOME}"), home);
-}
 
 } // namespace
 
