@@ -36,7 +36,8 @@ fi
 jobs=$(nproc)
 case "$mode" in
   run)
-    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DZELVANE_BUILD_TESTS=OFF -DZELVANE_BUILD_BENCH=OFF
     cmake --build build/release -j "$jobs"
     exec build/release/src/gui/app/zelvane
     ;;
