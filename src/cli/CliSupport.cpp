@@ -47,17 +47,4 @@ bool loadDocument(const QString &path, Scene &scene, QString *error)
     return false;
 }
 
-QString upperExtension(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const qsizetype dot = path.lastIndexOf(u'.');
-    if (dot < 0 || dot < slash)
-        return QString();
-    QString ext = path.mid(dot);
-    for (QChar &c : ext)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
-    return ext;
-}
-
 } // namespace zel::cli

@@ -23,8 +23,4 @@ bool wantsHelp(const QStringList &args);
 // Reads a document file into an empty scene; false and *error on failure.
 bool loadDocument(const QString &path, Scene &scene, QString *error);
 
-// The extension as the program compares it: from the last "." after the
-// last "/", dot included, ASCII upper-cased; empty when there is none.
-QString upperExtension(const QString &path);
-
 } // namespace zel::cli

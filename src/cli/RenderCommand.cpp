@@ -59,7 +59,7 @@ int runRender(const QStringList &args)
         return fail(kCommand, QStringLiteral("expected a document and an output file (see --help)"));
     const QString &documentPath = args[0];
     const QString &outputPath = args[1];
-    const bool png = upperExtension(outputPath) == u".PNG";
+    const bool png = pictureExtension(outputPath) == u".PNG";
     if (!png && pictureKindOf(outputPath) == PictureKind::Unknown)
         return fail(kCommand, QStringLiteral("%1: unsupported output type (use .bmp, .jpg, .jpeg or .png)")
                                   .arg(outputPath));

@@ -23,13 +23,18 @@ QString asciiUpper(QString text)
 
 } // namespace
 
-PictureKind pictureKindOf(const QString &path)
+QString pictureExtension(const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(u'/');
     const qsizetype dot = path.lastIndexOf(u'.');
     if (dot < 0 || dot < slash)
-        return PictureKind::Unknown;
-    const QString ext = asciiUpper(path.mid(dot));
+        return QString();
+    return asciiUpper(path.mid(dot));
+}
+
+PictureKind pictureKindOf(const QString &path)
+{
+    const QString ext = pictureExtension(path);
     if (ext == u".BMP")
         return PictureKind::Bmp;
     if (ext == u".JPG" || ext == u".JPEG")

@@ -13,6 +13,10 @@ enum class PictureKind { Unknown, Bmp, Jpeg };
 // The kind of a picture file by its name: the extension from the last "."
 // after the last "/", dot included, ASCII letters upper-cased, compared with
 // ".BMP", ".JPG" and ".JPEG".
+// The extension as the program compares it: from the last "." after the
+// last "/", dot included, ASCII letters upper-cased; empty when none.
+QString pictureExtension(const QString &path);
+
 PictureKind pictureKindOf(const QString &path);
 
 // Reads a BMP or JPEG file by its kind. Unknown kinds, unreadable files and
