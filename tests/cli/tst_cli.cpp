@@ -17,15 +17,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "CliRunner.h"
+
 using namespace zel;
+using namespace zel::test;
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 QByteArray readFile(const QString &path)
 {
@@ -73,19 +70,7 @@ private:
 
 Run TestCli::run(const QStringList &args) const
 {
-    QProcess p;
-    p.setWorkingDirectory(m_dir.path());
-    p.start(QStringLiteral(ZELVANE_CLI_PATH), args);
-    Run r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return runCli(m_dir.path(), args);
 }
 
 void TestCli::initTestCase()

@@ -2,6 +2,7 @@
 // poppler's pdfinfo and pdftoppm, and with "--cups" a job sent through a
 // CUPS scheduler of the test's own to a cups-pdf queue.
 
+#include "CliRunner.h"
 #include "CupsServer.h"
 #include "PdfTools.h"
 
@@ -30,39 +31,6 @@ using namespace zel::test;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs zelvane-cli in dir; fileSizeLimit > 0 makes every write beyond that
-// many bytes of a file fail, as on a full disk.
-Run runCli(const QString &dir, const QStringList &args, qint64 fileSizeLimit = 0,
-           const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.setProcessEnvironment(env);
-    if (fileSizeLimit > 0) {
-        p.setChildProcessModifier([fileSizeLimit] {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
-    p.start(QStringLiteral(ZELVANE_CLI_PATH), args);
-    Run r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 // A picture whose every pixel within 1024 x 1024 differs from the others
 // and none is white, so that a shift by one pixel or a lost one shows.
