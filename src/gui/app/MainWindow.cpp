@@ -315,10 +315,7 @@ QStringList MainWindow::droppedFiles(const QMimeData *data) const
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!droppedFiles(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent *event)

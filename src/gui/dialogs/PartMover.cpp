@@ -50,6 +50,13 @@ void PartMover::placeTop(const QPoint &offset)
     image.setBounds(QRect(DragOrigin + offset, image.bounds().size()));
 }
 
+void PartMover::placeSnapped()
+{
+    const QPoint snapped(snap(DragOffset.x()), snap(DragOffset.y()));
+    placeTop(snapped);
+    m_scene.ui().setStatusText(1, UiState::offsetText(snapped.x(), snapped.y()));
+}
+
 void PartMover::showTopBounds()
 {
     m_scene.showTopBounds();
@@ -120,9 +127,7 @@ void PartMover::Panel1DragOver(const QPoint &point)
     if (ShiftHeld && !KeyboardMove) {
         // Modifier keys do not repeat here, so the snapped place follows the
         // pointer on every movement while Shift is down.
-        const QPoint snapped(snap(DragOffset.x()), snap(DragOffset.y()));
-        m_scene.ui().setStatusText(1, UiState::offsetText(snapped.x(), snapped.y()));
-        placeTop(snapped);
+        placeSnapped();
         return;
     }
     m_scene.ui().setStatusText(1, UiState::offsetText(DragOffset.x(), DragOffset.y()));
@@ -182,9 +187,7 @@ bool PartMover::WMKeyDown(int key)
     case VkShift:
         ShiftHeld = true;
         if (!KeyboardMove) {
-            const QPoint snapped(snap(DragOffset.x()), snap(DragOffset.y()));
-            placeTop(snapped);
-            m_scene.ui().setStatusText(1, UiState::offsetText(snapped.x(), snapped.y()));
+            placeSnapped();
         }
         return true;
     default:

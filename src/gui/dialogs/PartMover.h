@@ -63,6 +63,8 @@ private:
     enum : int { VkReturn = 13, VkShift = 16, VkEscape = 27, VkLeft = 37, VkUp = 38,
                  VkRight = 39, VkDown = 40 };
     void placeTop(const QPoint &offset);
+    // The part at DragOffset rounded to the snap grid, shown in the status bar.
+    void placeSnapped();
     void showTopBounds();
     void cancel();
     void endDrag();
