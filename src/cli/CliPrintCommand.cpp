@@ -4,9 +4,9 @@
 
 #include "CliSupport.h"
 #include "CommandTable.h"
-#include "PdfPrinterPort.h"
 
 #include "imaging/ImageLimits.h"
+#include "printing/PdfPrinterPort.h"
 #include "printing/PrintCommand.h"
 #include "printing/ScreenResolution.h"
 #include "scene/Scene.h"
@@ -252,19 +252,23 @@ int runPrint(const QStringList &args)
 
     UiState ui;
     Scene scene(ui);
+    scene.setViewsPainted(false);
     if (!loadDocument(parsed->document, scene, &error))
         return fail(kCommand, error);
 
+    // The sheets are counted before the picture is rendered: a refused job
+    // costs nothing.
+    const std::optional<PageLayout> layout = LayoutForPicture(settings, scene.backgroundSize());
+    if (layout && layout->pageCount() > kMaxSheets)
+        return fail(kCommand, QStringLiteral("the picture needs %1 sheets (%2 across, %3 down), more than the limit of %4")
+                                  .arg(layout->pageCount())
+                                  .arg(layout->pagesAcross)
+                                  .arg(layout->pagesDown)
+                                  .arg(kMaxSheets));
     PrintState state;
     QString message;
     if (!ComputePageLayout(scene, settings, state, [&message](const QString &text) { message = text; }))
         return fail(kCommand, message);
-    if (state.layout.pageCount() > kMaxSheets)
-        return fail(kCommand, QStringLiteral("the picture needs %1 sheets (%2 across, %3 down), more than the limit of %4")
-                                  .arg(state.layout.pageCount())
-                                  .arg(state.layout.pagesAcross)
-                                  .arg(state.layout.pagesDown)
-                                  .arg(kMaxSheets));
 
     PrintRequest request;
     request.first = 0;

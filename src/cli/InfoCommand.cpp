@@ -3,6 +3,8 @@
 #include "CliSupport.h"
 #include "CommandTable.h"
 
+#include "fileio/NativePath.h"
+
 #include "document/BmhDocument.h"
 #include "scene/Scene.h"
 
@@ -67,11 +69,13 @@ int runInfo(const QStringList &args)
     if (args.size() != 1 || args[0].startsWith(u'-'))
         return fail(kCommand, QStringLiteral("expected one document file (see --help)"));
     const QString path = args[0];
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(kCommand, QStringLiteral("%1: cannot open: %2").arg(path, file.errorString()));
+    QFile file;
+    QString reason;
+    if (!openForReading(file, path, &reason))
+        return fail(kCommand, QStringLiteral("%1: cannot open: %2").arg(path, reason));
     UiState ui;
     Scene scene(ui);
+    scene.setViewsPainted(false);
     DocumentHeader header;
     QString error;
     if (!ReadDocument(file, scene, &error, DocumentLimits(), &header))

@@ -7,8 +7,6 @@
 #include "scene/Render.h"
 #include "scene/Scene.h"
 
-#include <QSaveFile>
-
 namespace zel::cli {
 
 namespace {
@@ -26,25 +24,6 @@ QString help()
         "  .jpg, .jpeg   JPEG, quality 90, baseline\n"
         "  .png          PNG\n"
         "An existing OUT is replaced only once the new file is complete.\n");
-}
-
-bool writePng(const QString &path, const QImage &picture, QString *error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    if (!picture.save(&file, "PNG")) {
-        file.cancelWriting();
-        *error = QStringLiteral("%1: PNG write failed: %2").arg(path, file.errorString());
-        return false;
-    }
-    if (!file.commit()) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -66,6 +45,7 @@ int runRender(const QStringList &args)
 
     UiState ui;
     Scene scene(ui);
+    scene.setViewsPainted(false);
     QString error;
     if (!loadDocument(documentPath, scene, &error))
         return fail(kCommand, error);
@@ -74,7 +54,7 @@ int runRender(const QStringList &args)
         return fail(kCommand, QStringLiteral("not enough memory to render %1 x %2 pixels")
                                   .arg(scene.backgroundSize().width())
                                   .arg(scene.backgroundSize().height()));
-    const bool ok = png ? writePng(outputPath, picture, &error)
+    const bool ok = png ? writePngFile(outputPath, picture, &error)
                         : writePictureFile(outputPath, picture, &error);
     if (!ok)
         return fail(kCommand, error);

@@ -4,6 +4,8 @@
 #include "CliSupport.h"
 #include "CommandTable.h"
 
+#include "fileio/NativePath.h"
+
 #include <QCoreApplication>
 
 #include <iterator>
@@ -31,8 +33,11 @@ QString usage()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // Taken from argv rather than arguments(), which turns bytes that are
+    // not UTF-8 into U+FFFD: a file name must reach the system unchanged.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(zel::decodePath(QByteArray(argv[i])));
     if (args.isEmpty()) {
         printErr(QStringLiteral("zelvane-cli: no command given (try zelvane-cli --help)\n"));
         return 1;

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include "CliRunner.h"
 
 using namespace zel;
@@ -60,7 +62,9 @@ private slots:
     void helpForEveryCommand();
     void failures_data();
     void failures();
-    void failedComposeKeepsTheOldDocument();
+    void fullDiskKeepsTheOldFile_data();
+    void fullDiskKeepsTheOldFile();
+    void namesAndSizesFromTheSystem();
 
 private:
     Run run(const QStringList &args) const;
@@ -214,7 +218,7 @@ void TestCli::failures_data()
         QStringLiteral("zelvane-cli render: broken.BMH: not a valid BMH document: document header cut short (10 of 24 bytes)"),
         QStringLiteral("o.bmp"));
     row("render into a missing folder", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("nowhere/o.png")},
-        QStringLiteral("zelvane-cli render: nowhere/o.png: No such file or directory"), QStringLiteral("nowhere/o.png"));
+        QStringLiteral("zelvane-cli render: nowhere/o.png: cannot create: No such file or directory"), QStringLiteral("nowhere/o.png"));
     row("compose without a size", {QStringLiteral("compose"), QStringLiteral("c.BMH")},
         QStringLiteral("zelvane-cli compose: expected an output file and --size WxH (see --help)"), QStringLiteral("c.BMH"));
     row("compose with a zero size", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("0x5")},
@@ -260,14 +264,98 @@ void TestCli::failures()
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
 }
 
-void TestCli::failedComposeKeepsTheOldDocument()
+void TestCli::fullDiskKeepsTheOldFile_data()
 {
-    QVERIFY(writeFile(path(QStringLiteral("keep.BMH")), "older document"));
-    const Run r = run({QStringLiteral("compose"), QStringLiteral("keep.BMH"), QStringLiteral("--size"),
+    QTest::addColumn<QStringList>("args"); // the output is always "out" + the extension
+    QTest::addColumn<int>("cut");          // bytes allowed: >0 as given, <0 from the full size
+    const QStringList compose{QStringLiteral("compose"), QStringLiteral("out.BMH"), QStringLiteral("--size"),
+                              QStringLiteral("120x110"), QStringLiteral("--part"), QStringLiteral("wide.bmp")};
+    for (const int cut : {20, -1000, -1}) {
+        QTest::addRow("compose, cut at %d", cut) << compose << cut;
+        for (const char *ext : {"bmp", "jpg", "png"})
+            QTest::addRow("render %s, cut at %d", ext, cut)
+                << QStringList{QStringLiteral("render"), QStringLiteral("wide.BMH"),
+                               QStringLiteral("out.") + QLatin1String(ext)}
+                << cut;
+    }
+    // A part that cannot be read: nothing is written at all.
+    QTest::newRow("compose with a broken part")
+        << QStringList{QStringLiteral("compose"), QStringLiteral("out.BMH"), QStringLiteral("--size"),
                        QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp"),
-                       QStringLiteral("--part"), QStringLiteral("broken.jpg")});
+                       QStringLiteral("--part"), QStringLiteral("broken.jpg")}
+        << 0;
+}
+
+void TestCli::fullDiskKeepsTheOldFile()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, cut);
+    const QString out = args[1].startsWith(QStringLiteral("out.")) ? args[1] : args[2];
+    if (!QFile::exists(path(QStringLiteral("wide.BMH")))) {
+        QImage wide(120, 110, QImage::Format_BGR888);
+        for (int y = 0; y < 110; ++y)
+            for (int x = 0; x < 120; ++x)
+                wide.setPixel(x, y, qRgb(x * 2, y * 2, (x * y) & 0xFF));
+        QFile bmp(path(QStringLiteral("wide.bmp")));
+        QVERIFY(bmp.open(QIODevice::WriteOnly) && writeBmp(bmp, Bitmap{wide, 24}));
+        bmp.close();
+        const Run made = run({QStringLiteral("compose"), QStringLiteral("wide.BMH"), QStringLiteral("--size"),
+                              QStringLiteral("120x110"), QStringLiteral("--part"), QStringLiteral("wide.bmp")});
+        QVERIFY2(made.exitCode == 0, made.err.constData());
+    }
+    QFile::remove(path(out));
+    qint64 full = 0;
+    if (cut != 0) {
+        const Run whole = run(args);
+        QVERIFY2(whole.exitCode == 0, whole.err.constData());
+        full = QFileInfo(path(out)).size();
+        QVERIFY(full > 2000);
+    }
+    QVERIFY(writeFile(path(out), "older file"));
+    const Run r = runCli(m_dir.path(), args, cut > 0 ? cut : full + cut);
     QCOMPARE(r.exitCode, 1);
-    QCOMPARE(readFile(path(QStringLiteral("keep.BMH"))), QByteArray("older document"));
+    if (cut != 0)
+        QCOMPARE(QString::fromUtf8(r.err),
+                 QStringLiteral("zelvane-cli %1: %2: write failed: File too large\n").arg(args[0], out));
+    QCOMPARE(readFile(path(out)), QByteArray("older file"));
+    QCOMPARE(QDir(m_dir.path()).entryList({out + u'*'}, QDir::Files | QDir::Hidden), QStringList{out});
+}
+
+void TestCli::namesAndSizesFromTheSystem()
+{
+    // A name that is not UTF-8 is written and read under exactly its bytes.
+    const QByteArray latin1 = QFile::encodeName(m_dir.path()) + "/caf\xe9.bmh";
+    {
+        // QProcess would encode the arguments as UTF-8: go through a shell
+        // that passes the bytes on.
+        QProcess sh;
+        sh.setWorkingDirectory(m_dir.path());
+        sh.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("\"$0\" compose \"$(printf 'caf\\351.bmh')\" --size 7x5 && "
+                                 "\"$0\" info \"$(printf 'caf\\351.bmh')\""),
+                  QStringLiteral(ZELVANE_CLI_PATH)});
+        QVERIFY(sh.waitForFinished(60000));
+        QVERIFY2(sh.exitCode() == 0, sh.readAllStandardError().constData());
+        QVERIFY(QJsonDocument::fromJson(sh.readAllStandardOutput()).object().contains(QStringLiteral("background")));
+    }
+    QVERIFY(::unlink(latin1.constData()) == 0); // QTemporaryDir could not name it
+    QVERIFY(::access((QFile::encodeName(m_dir.path()) + "/caf\xef\xbf\xbd.bmh").constData(), F_OK) != 0);
+
+    // Four 1 x 1 parts shown at 16384 x 16383 on a 10 x 10 background: the
+    // 4 GiB of display bitmaps the window would need are never made here,
+    // and a refused print job renders nothing first.
+    const QString huge = QStringLiteral("huge.BMH");
+    QStringList compose{QStringLiteral("compose"), huge, QStringLiteral("--size"), QStringLiteral("10x10")};
+    for (int i = 0; i < 4; ++i)
+        compose << QStringLiteral("--part") << QStringLiteral("blue.JPG@0,0:16384x16383");
+    Run r = run(compose);
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    r = run({QStringLiteral("info"), huge});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    r = run({QStringLiteral("render"), huge, QStringLiteral("huge.bmp")});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QCOMPARE(QFileInfo(path(QStringLiteral("huge.bmp"))).size(), qint64(54 + 10 * 32));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

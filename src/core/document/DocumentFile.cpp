@@ -1,48 +1,64 @@
 #include "DocumentFile.h"
 
+#include "fileio/FileReplacement.h"
+#include "fileio/NativePath.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace zel {
 
 SaveError saveDocumentFile(const QString &path, const Scene &scene, QString *detail)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    FileReplacement file(path);
+    if (!file.open()) {
         if (detail)
-            *detail = file.errorString();
+            *detail = file.reason();
         return SaveError::Create;
     }
     QString why;
     if (!WriteDocument(file, scene, &why)) {
-        file.cancelWriting();
+        file.cancel();
         if (detail)
-            *detail = why;
+            *detail = file.hasFailed() ? file.reason() : why;
         return SaveError::Write;
     }
     if (!file.commit()) {
         if (detail)
-            *detail = file.errorString();
+            *detail = file.reason();
         return SaveError::Write;
     }
     return SaveError::None;
 }
 
-OpenError openDocumentFile(const QString &path, Scene &scene, QString *detail)
+OpenError readDocumentFile(const QString &path, DocumentContents &contents, QString *detail)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (detail)
-            *detail = file.errorString();
+    QFile file;
+    if (!openForReading(file, path, detail))
         return OpenError::Open;
-    }
     QString why;
-    if (!ReadDocument(file, scene, &why)) {
+    if (!readDocumentContents(file, contents, &why)) {
         if (detail)
             *detail = why;
         return OpenError::Read;
     }
     return OpenError::None;
+}
+
+OpenError openDocumentFile(const QString &path, Scene &scene, QString *detail)
+{
+    DocumentContents contents;
+    const OpenError result = readDocumentFile(path, contents, detail);
+    if (result == OpenError::None)
+        loadDocumentContents(scene, contents);
+    return result;
+}
+
+bool fitsDisplayBudget(const DocumentContents &contents)
+{
+    qint64 sources = 0;
+    for (const DocumentPart &part : contents.parts)
+        sources += qint64(part.source.width()) * part.source.height();
+    return displayedPixels(contents) <= sources + kMaxDisplayPixelsBeyondSources;
 }
 
 } // namespace zel

@@ -3,8 +3,10 @@
 #include "BmpCodec.h"
 #include "DeviceIo.h"
 
+#include "fileio/FileReplacement.h"
+#include "fileio/NativePath.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace zel {
 
@@ -50,10 +52,11 @@ Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QS
             *error = QStringLiteral("%1: not a BMP or JPEG file name").arg(path);
         return {};
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    QString reason;
+    if (!openForReading(file, path, &reason)) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+            *error = QStringLiteral("%1: %2").arg(path, reason);
         return {};
     }
     QString why;
@@ -74,37 +77,55 @@ Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QS
     return bitmap;
 }
 
+namespace {
+
+// Writes the picture through one file replacement; the writer's own reason
+// counts unless the file itself failed first.
+template <typename Write>
+bool replaceWithPicture(const QString &path, QString *error, Write &&write)
+{
+    FileReplacement file(path);
+    if (!file.open()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    QString why;
+    const bool written = write(file, &why);
+    if (written && file.commit())
+        return true;
+    file.cancel();
+    if (error)
+        *error = file.hasFailed() || why.isEmpty() ? file.errorString()
+                                                   : QStringLiteral("%1: %2").arg(path, why);
+    return false;
+}
+
+} // namespace
+
 bool writePictureFile(const QString &path, const QImage &picture, QString *error)
 {
     const PictureKind kind = pictureKindOf(path);
     if (kind == PictureKind::Unknown)
         return true;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    QString why;
-    bool ok = false;
-    if (kind == PictureKind::Bmp) {
+    return replaceWithPicture(path, error, [&](QIODevice &file, QString *why) {
+        if (kind == PictureKind::Jpeg)
+            return encodeJpeg(file, picture, why);
         Bitmap bitmap;
         bitmap.image = picture.convertToFormat(QImage::Format_BGR888);
         bitmap.depth = 24;
-        ok = writeBmp(file, bitmap, &why);
-    } else {
-        ok = encodeJpeg(file, picture, &why);
-    }
-    if (ok && !file.commit()) {
-        ok = false;
-        why = file.errorString();
-    }
-    if (!ok) {
-        file.cancelWriting();
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, why);
-    }
-    return ok;
+        return writeBmp(file, bitmap, why);
+    });
+}
+
+bool writePngFile(const QString &path, const QImage &picture, QString *error)
+{
+    return replaceWithPicture(path, error, [&](QIODevice &file, QString *why) {
+        if (picture.save(&file, "PNG"))
+            return true;
+        *why = QStringLiteral("PNG write failed");
+        return false;
+    });
 }
 
 } // namespace zel

@@ -28,4 +28,7 @@ Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QS
 // unknown kind writes nothing and counts as success.
 bool writePictureFile(const QString &path, const QImage &picture, QString *error);
 
+// Writes the picture as a PNG file, replaced the same way.
+bool writePngFile(const QString &path, const QImage &picture, QString *error);
+
 } // namespace zel

@@ -1,6 +1,5 @@
 #include "QtPrinterPort.h"
 
-#include <QFile>
 #include <QPainter>
 #include <QPrinterInfo>
 
@@ -180,6 +179,13 @@ void QtPrinterPort::setJobTitle(const QString &title)
 bool QtPrinterPort::beginDoc()
 {
     m_aborted = false;
+    if (!m_outputFile.isEmpty()) {
+        // A file goes through our own PDF writer rather than QPrinter's,
+        // which reports a document cut short by a full disk as printed.
+        // Same page layout and resolution, so the same coordinates.
+        return m_pdf.begin(m_outputFile, m_printer.pageLayout(), m_printer.resolution(),
+                           m_printer.docName());
+    }
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(&m_printer)) {
         m_painter.reset();
@@ -190,11 +196,15 @@ bool QtPrinterPort::beginDoc()
 
 bool QtPrinterPort::newPage()
 {
+    if (m_pdf.isActive())
+        return m_pdf.newPage();
     return m_printer.newPage();
 }
 
 bool QtPrinterPort::endDoc()
 {
+    if (m_pdf.isActive())
+        return m_pdf.finish();
     if (!m_painter)
         return false;
     const bool ended = m_painter->end();
@@ -205,19 +215,21 @@ bool QtPrinterPort::endDoc()
 void QtPrinterPort::abortDoc()
 {
     m_aborted = true;
+    m_pdf.discard();
     if (!m_painter)
         return;
-    // Qt's PDF and CUPS engines cannot take a job back once begun; what a
-    // file received is removed at least.
-    const bool taken = m_printer.abort();
+    // A CUPS job cannot be taken back once begun; this ends what was sent.
+    m_printer.abort();
     m_painter->end();
     m_painter.reset();
-    if (!taken && !m_outputFile.isEmpty())
-        QFile::remove(m_outputFile);
 }
 
 void QtPrinterPort::drawPage(const QImage &image, const QRect &dest)
 {
+    if (m_pdf.isActive()) {
+        m_pdf.drawImage(dest, image);
+        return;
+    }
     if (!m_painter || !m_painter->isActive())
         return;
     // Without this hint Qt stores the page as a JPEG in PDF output.

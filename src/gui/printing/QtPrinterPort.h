@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PdfFileWriter.h"
 #include "PrinterPort.h"
 
 #include <QPageSize>
@@ -54,6 +55,7 @@ private:
 
     QPrinter m_printer{QPrinter::HighResolution};
     std::unique_ptr<QPainter> m_painter;
+    PdfFileWriter m_pdf; // active while a document goes to a file
     QString m_outputFile;
     QString m_printerBeforeFile;
     bool m_aborted = false;

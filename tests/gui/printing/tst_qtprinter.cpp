@@ -2,6 +2,7 @@
 // output through the same job the program runs.
 
 #include "FakePrinter.h"
+#include "FileSizeLimit.h"
 #include "PdfTools.h"
 #include "PageSetupDialog.h"
 #include "PrintCommand.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QPrintDialog>
 #include <QTimer>
@@ -323,11 +325,42 @@ private slots:
         MessageLog log;
         PageSettings settings;
         PrintState state;
-        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         PrintItemClick(picture.scene, settings, state, printer, dialog, log.fn(),
                        QStringLiteral("t"), {});
         QCOMPARE(log.shown, QStringList{kPrintStartFailedText});
         QVERIFY(printer.outputFile().isEmpty());
+    }
+
+    void fullDiskKeepsTheOldPdf()
+    {
+        // The disk fills up part way: the job fails, and the PDF
+        // printed before stays byte for byte, with nothing beside it.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kept.pdf"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("%PDF-1.4 earlier") == 16);
+        old.close();
+        RedScene picture(QSize(643, 972));
+        QtPrinterPort printer;
+        ScriptedPrintDialog dialog;
+        dialog.choose = [&](PrintDialogOptions &options) {
+            options.printToFile = true;
+            options.outputFileName = path;
+        };
+        MessageLog log;
+        PageSettings settings;
+        PrintState state;
+        {
+            FileSizeLimit full(2000);
+            PrintItemClick(picture.scene, settings, state, printer, dialog, log.fn(),
+                           QStringLiteral("t"), {});
+        }
+        QCOMPARE(log.shown, QStringList{kPrintFailedText});
+        QFile back(path);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), QByteArray("%PDF-1.4 earlier"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("kept.pdf")});
     }
 };
 

@@ -1,38 +1,12 @@
 #pragma once
 
+#include "PdfFileWriter.h"
 #include "PrinterPort.h"
 
 #include <QPageSize>
-#include <QSaveFile>
 #include <QString>
 
-#include <memory>
-
-class QPainter;
-class QPdfWriter;
-
-namespace zel::cli {
-
-// A save file that takes a short write for what it is. QFileDevice reports
-// a large block written only in part as written, without an error, and the
-// PDF writer then stops writing without noticing: the file would be
-// committed cut short. Writing the rest either succeeds or brings out the
-// real error (a full disk, say), after which nothing is committed.
-class WholeWriteSaveFile final : public QSaveFile
-{
-public:
-    using QSaveFile::QSaveFile;
-
-    // Commits the file unless a write failed; false with failure() then.
-    bool finish();
-    QString failure() const { return m_failure; }
-
-protected:
-    qint64 writeData(const char *data, qint64 len) override;
-
-private:
-    QString m_failure;
-};
+namespace zel {
 
 // A printer that prints to a PDF file, one page per sheet, the sheet being
 // the given paper in the orientation set. Its printable area is the whole
@@ -44,7 +18,6 @@ class PdfPrinterPort final : public PrinterPort
 {
 public:
     PdfPrinterPort(const QString &path, const QPageSize &paper, int resolution);
-    ~PdfPrinterPort() override;
 
     // Why beginDoc or endDoc failed, for the message; empty otherwise.
     QString error() const { return m_error; }
@@ -68,19 +41,14 @@ public:
     void drawPage(const QImage &image, const QRect &dest) override;
 
 private:
-    void discard();
-
     QString m_path;
     QPageSize m_paper;
     int m_resolution;
     bool m_portrait = true;
     QString m_title;
-    // Declared in the order they are made, so that they go in reverse.
-    std::unique_ptr<WholeWriteSaveFile> m_file;
-    std::unique_ptr<QPdfWriter> m_writer;
-    std::unique_ptr<QPainter> m_painter;
+    PdfFileWriter m_pdf;
     bool m_aborted = false;
     QString m_error;
 };
 
-} // namespace zel::cli
+} // namespace zel

@@ -1,0 +1,222 @@
+#include "FileReplacement.h"
+
+#include "NativePath.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zel {
+
+namespace {
+
+constexpr size_t kBufferSize = size_t(256) * 1024;
+
+QByteArray folderOf(const QByteArray &file)
+{
+    const qsizetype slash = file.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : file.left(slash);
+}
+
+QByteArray resolvedTarget(const QByteArray &native)
+{
+    struct stat info;
+    if (::lstat(native.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return native;
+    char resolved[PATH_MAX];
+    if (::realpath(native.constData(), resolved))
+        return QByteArray(resolved);
+    return native; // a dangling link is replaced by the new file itself
+}
+
+void syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd); // best effort: the rename itself has already happened
+    ::close(fd);
+}
+
+} // namespace
+
+FileReplacement::FileReplacement(const QString &path)
+    : m_path(path)
+    , m_target(resolvedTarget(encodePath(path)))
+{
+}
+
+FileReplacement::~FileReplacement()
+{
+    discard();
+}
+
+bool FileReplacement::open()
+{
+    discard();
+    m_error = 0;
+    if (m_target.isEmpty()) {
+        fail(ENOENT, "cannot create");
+        return false;
+    }
+    struct stat existing;
+    const bool exists = ::stat(m_target.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        fail(EISDIR, "cannot create");
+        return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = m_target + '.'
+                                + QByteArray::number(QRandomGenerator::global()->generate(), 36)
+                                + QByteArrayLiteral(".tmp");
+        // 0666 under the umask, as a new file would be made.
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_temporary = name;
+            break;
+        }
+        if (errno != EEXIST && errno != EINTR) {
+            fail(errno, "cannot create");
+            return false;
+        }
+    }
+    if (m_fd < 0) {
+        fail(EEXIST, "cannot create");
+        return false;
+    }
+    // The new file keeps the permissions of the one it replaces.
+    if (exists)
+        ::fchmod(m_fd, existing.st_mode & 07777);
+    m_buffer.clear();
+    m_buffer.reserve(kBufferSize);
+    QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return true;
+}
+
+bool FileReplacement::seek(qint64 pos)
+{
+    // Written data goes straight on: only staying where we are is possible.
+    return pos == this->pos() && QIODevice::seek(pos);
+}
+
+qint64 FileReplacement::readData(char *, qint64)
+{
+    return -1;
+}
+
+qint64 FileReplacement::writeData(const char *data, qint64 size)
+{
+    if (m_fd < 0 || m_error != 0)
+        return -1;
+    if (size <= 0)
+        return 0;
+    if (m_buffer.size() + size_t(size) <= kBufferSize) {
+        m_buffer.insert(m_buffer.end(), data, data + size);
+        return size;
+    }
+    if (!flushBuffer())
+        return -1;
+    if (size_t(size) < kBufferSize) {
+        m_buffer.insert(m_buffer.end(), data, data + size);
+        return size;
+    }
+    return writeOut(data, size) ? size : -1;
+}
+
+bool FileReplacement::writeOut(const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(m_fd, data, size_t(qMin<qint64>(size, 1 << 30)));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno, "write failed");
+            return false;
+        }
+        if (written == 0) {
+            fail(ENOSPC, "write failed");
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool FileReplacement::flushBuffer()
+{
+    if (m_buffer.empty())
+        return true;
+    const bool ok = writeOut(m_buffer.data(), qint64(m_buffer.size()));
+    m_buffer.clear();
+    return ok;
+}
+
+bool FileReplacement::commit()
+{
+    if (m_fd < 0) {
+        if (m_error == 0)
+            fail(EBADF, "write failed");
+        return false;
+    }
+    if (m_error == 0 && flushBuffer()) {
+        if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
+            fail(errno, "write failed");
+    }
+    if (m_error == 0) {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0 && errno != EINTR)
+            fail(errno, "write failed");
+    }
+    if (m_error == 0 && ::rename(m_temporary.constData(), m_target.constData()) != 0)
+        fail(errno, "cannot replace");
+    if (m_error != 0) {
+        discard();
+        return false;
+    }
+    m_temporary.clear();
+    QIODevice::close();
+    syncFolder(folderOf(m_target));
+    return true;
+}
+
+void FileReplacement::cancel()
+{
+    discard();
+}
+
+void FileReplacement::fail(int error, const char *what)
+{
+    if (m_error != 0)
+        return; // the first reason is the one that counts
+    m_error = error;
+    m_reason = systemError(error);
+    setErrorString(QStringLiteral("%1: %2: %3").arg(m_path, QLatin1String(what), systemError(error)));
+}
+
+void FileReplacement::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.isEmpty()) {
+        ::unlink(m_temporary.constData());
+        m_temporary.clear();
+    }
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+    if (isOpen())
+        QIODevice::close();
+}
+
+} // namespace zel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include <vector>
+
+namespace zel {
+
+// The one way every writer replaces a file. The new contents go to a
+// temporary file in the target's folder; every write and the final flush
+// are checked, the data is synced, and only then is the temporary file
+// renamed over the target. Until commit() succeeds the target is never
+// touched, and a failure anywhere removes the temporary file.
+//
+// QSaveFile is not enough: its commit does not notice that the flush of its
+// last buffered block failed (a full disk), and renames a cut file over the
+// old one.
+class FileReplacement final : public QIODevice
+{
+public:
+    // path as encodePath() turns it into the system's bytes. A symbolic link
+    // is followed: the file it points to is replaced.
+    explicit FileReplacement(const QString &path);
+    ~FileReplacement() override;
+
+    QString path() const { return m_path; }
+
+    // Creates the temporary file. False with errorString() when the folder
+    // does not take it.
+    bool open();
+    // Makes the written data the target's contents. False with errorString()
+    // when any write, the flush, the sync or the rename failed; the
+    // temporary file is gone then and the target is as it was.
+    bool commit();
+    // Throws the written data away.
+    void cancel();
+
+    // True once a write has failed; nothing can be committed after that.
+    bool hasFailed() const { return m_error != 0; }
+    // The system's reason alone ("No space left on device"); errorString()
+    // says which file and what failed too.
+    QString reason() const { return m_reason; }
+
+    bool seek(qint64 pos) override;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+    qint64 writeData(const char *data, qint64 size) override;
+
+private:
+    bool writeOut(const char *data, qint64 size);
+    bool flushBuffer();
+    void fail(int error, const char *what);
+    void discard();
+
+    QString m_path;
+    QByteArray m_target;    // the file to replace, links followed
+    QByteArray m_temporary; // empty when there is none
+    int m_fd = -1;
+    int m_error = 0;
+    QString m_reason;
+    std::vector<char> m_buffer;
+};
+
+} // namespace zel
