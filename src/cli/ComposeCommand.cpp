@@ -207,6 +207,7 @@ int runCompose(const QStringList &args)
 
     UiState ui;
     Scene scene(ui);
+    scene.setViewsPainted(false);
     scene.setBackgroundSize(parsed->size);
     scene.setBackgroundColour(parsed->colour);
     // What a reader accepts, so that the document can be opened again.

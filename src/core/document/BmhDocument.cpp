@@ -219,7 +219,14 @@ bool ReadDocument(QIODevice &in, Scene &scene, QString *error, const DocumentLim
     DocumentContents contents;
     if (!readDocumentContents(in, contents, error, limits))
         return false;
+    loadDocumentContents(scene, contents);
+    if (header)
+        *header = contents.header;
+    return true;
+}
 
+void loadDocumentContents(Scene &scene, const DocumentContents &contents)
+{
     scene.setFrameSize(contents.header.frameWidth, contents.header.frameHeight);
     scene.setBackgroundColour(contents.header.background);
     scene.SelectedIndex = -1;
@@ -228,9 +235,14 @@ bool ReadDocument(QIODevice &in, Scene &scene, QString *error, const DocumentLim
                                part.transparent);
     if (scene.count() > 0)
         scene.SelectPart(scene.part(0).Image.get());
-    if (header)
-        *header = contents.header;
-    return true;
+}
+
+qint64 displayedPixels(const DocumentContents &contents)
+{
+    qint64 total = 0;
+    for (const DocumentPart &part : contents.parts)
+        total += qint64(part.bounds.width()) * part.bounds.height();
+    return total;
 }
 
 } // namespace zel

@@ -15,6 +15,8 @@ void PartView::setBounds(const QRect &bounds)
 
 void PartView::setBitmapSize(int width, int height)
 {
+    if (!m_painted)
+        return;
     m_bitmap = QImage(qMax(width, 0), qMax(height, 0), QImage::Format_RGB32);
     m_bitmap.fill(Qt::white);
     damage(m_bounds);

@@ -22,7 +22,15 @@ public:
 class PartView
 {
 public:
-    explicit PartView(ViewHost *host = nullptr) : m_host(host) {}
+    explicit PartView(ViewHost *host = nullptr, bool painted = true)
+        : m_host(host)
+        , m_painted(painted)
+    {
+    }
+
+    // A view that is never painted keeps no display bitmap at all: the
+    // command line and exports only need where its part lies.
+    bool isPainted() const { return m_painted; }
 
     // Left, Top, Width, Height in background pixels; Left and Top may be
     // negative or beyond the background.
@@ -71,6 +79,7 @@ private:
     }
 
     ViewHost *m_host;
+    bool m_painted;
     QRect m_bounds;
     QImage m_bitmap;
     bool m_transparent = false;

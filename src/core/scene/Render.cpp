@@ -367,6 +367,8 @@ void RenderPart(QImage &canvas, const QRect &rect, const QImage &source,
 void RefreshPartImage(PartView &image, const QRect &rect, const QImage &source,
                       bool monochrome, bool grayscale)
 {
+    if (!image.isPainted())
+        return;
     RenderPart(image.bitmapForPainting(), rect, source, monochrome, grayscale, false);
     image.bitmapChanged();
 }

@@ -87,7 +87,7 @@ PartView *Scene::viewAt(const QPoint &point) const
 
 std::unique_ptr<PartView> Scene::createView()
 {
-    auto view = std::make_unique<PartView>(this);
+    auto view = std::make_unique<PartView>(this, m_viewsPainted);
     m_stacking.insert(m_stacking.begin(), view.get()); // new controls start at the back
     return view;
 }
@@ -201,6 +201,8 @@ void Scene::DrawPartFrame(int index, bool unselected)
         return;
     ScenePart &part = m_parts[size_t(index)];
     PartView &image = *part.Image;
+    if (!image.isPainted())
+        return;
     const bool selected = index == 0 && !unselected;
     const int width = image.width();
     const int height = image.height();

@@ -36,6 +36,11 @@ public:
 
     UiState &ui() const { return m_ui; }
 
+    // A scene that is only rendered as a whole (the command line, a document
+    // read for printing) gives its parts no display bitmaps. Set before any
+    // part is added.
+    void setViewsPainted(bool painted) { m_viewsPainted = painted; }
+
     // The frame panel around the background is the background size plus
     // FrameExtraWidth x FrameExtraHeight; setting one sets the other.
     int FrameExtraWidth = 6;
@@ -108,6 +113,7 @@ private:
     void dropFromStacking(PartView *view);
 
     UiState &m_ui;
+    bool m_viewsPainted = true;
     QSize m_background = kDefaultBackground;
     Colour m_colour = kWhite;
     std::vector<ScenePart> m_parts;

@@ -49,7 +49,12 @@ void DocumentCommands::setNamedTitle()
 
 QString DocumentCommands::fileMessage(const char *ending) const
 {
-    return QStringLiteral("ﾌｧｲﾙ<") + CurrentFileName + QString::fromUtf8(ending);
+    return fileMessage(CurrentFileName, ending);
+}
+
+QString DocumentCommands::fileMessage(const QString &path, const char *ending)
+{
+    return QStringLiteral("ﾌｧｲﾙ<") + path + QString::fromUtf8(ending);
 }
 
 void DocumentCommands::NewDocument()
@@ -62,8 +67,16 @@ void DocumentCommands::NewDocument()
     setUntitledTitle();
 }
 
+void DocumentCommands::NewItemClick()
+{
+    if (ConfirmClose())
+        NewDocument();
+}
+
 void DocumentCommands::OpenItemClick()
 {
+    if (!ConfirmClose())
+        return;
     const QString path = m_dialogs.chooseFile(documentRequest(FileRequest::Open, QString()));
     if (path.isEmpty())
         return;
@@ -72,20 +85,26 @@ void DocumentCommands::OpenItemClick()
 
 bool DocumentCommands::openFile(const QString &path)
 {
-    NewDocument();
-    CurrentFileName = path;
-    switch (openDocumentFile(path, m_scene)) {
+    // Read whole before anything is dropped: a file that cannot be read
+    // leaves the open document, its name and its history as they were.
+    DocumentContents contents;
+    switch (readDocumentFile(path, contents)) {
     case OpenError::Open:
-        m_dialogs.showMessage(fileMessage(">のオープンに失敗しました"));
-        CurrentFileName.clear();
+        m_dialogs.showMessage(fileMessage(path, ">のオープンに失敗しました"));
         return false;
     case OpenError::Read:
-        m_dialogs.showMessage(fileMessage(">の読み込みに失敗しました"));
-        CurrentFileName.clear();
+        m_dialogs.showMessage(fileMessage(path, ">の読み込みに失敗しました"));
         return false;
     case OpenError::None:
         break;
     }
+    if (!fitsDisplayBudget(contents)) {
+        m_dialogs.showMessage(fileMessage(path, ">は部品の表示サイズが大きすぎるため開けません"));
+        return false;
+    }
+    NewDocument();
+    loadDocumentContents(m_scene, contents);
+    CurrentFileName = path;
     setNamedTitle();
     m_history.ClearHistory();
     return true;
@@ -127,7 +146,7 @@ bool DocumentCommands::SaveDocument()
     return true;
 }
 
-bool DocumentCommands::FormClose()
+bool DocumentCommands::ConfirmClose()
 {
     if (!isModified())
         return true;
@@ -142,7 +161,7 @@ bool DocumentCommands::FormClose()
         if (path.isEmpty())
             return false;
         CurrentFileName = path;
-        // Closing after a failed save would throw the work away: stay open.
+        // Going on after a failed save would throw the work away.
         return SaveDocument();
     }
     default:

@@ -2,7 +2,10 @@
 // export commands, through the main window with scripted dialogs.
 #include "WindowFixture.h"
 
+#include "FileSizeLimit.h"
+
 #include "Canvas.h"
+#include "DocumentFile.h"
 #include "EditHistory.h"
 #include "JpegCodec.h"
 #include "Render.h"
@@ -13,9 +16,6 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace zel;
 using namespace zel::test;
@@ -36,30 +36,6 @@ void writeJpeg(const QString &path, const QImage &image)
     QVERIFY2(encodeJpeg(file, image, &error), qPrintable(error));
 }
 
-// Limits the size of files this process may write, so that a save fails
-// part way even for root, whom read-only folders do not stop.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 } // namespace
 
 class DocumentCommandsTest : public QObject
@@ -72,9 +48,9 @@ private slots:
     void saveUntitledAsksForName();
     void saveNamedWritesWithoutDialog();
     void openRestoresDocument();
-    void openFailuresLeaveUntitledDocument();
+    void openFailuresKeepTheDocument();
     void cancelledOpenChangesNothing();
-    void newDiscardsWithoutPrompt();
+    void newAsksFirst();
     void closePromptTexts();
     void closePromptAnswers();
     void failedSaveKeepsOldFileAndWindow();
@@ -148,12 +124,13 @@ void DocumentCommandsTest::openRestoresDocument()
         f.window->trigger(Item::SaveAsItem);
     }
     WindowFixture f;
-    f.paste(1, 1, 0xFF000000u); // modified: discarded without a prompt
+    f.paste(1, 1, 0xFF000000u); // modified: asked first, and dropped on No
+    f.dialogs.answers.push_back(Answer::No);
     f.dialogs.files.push_back(file);
     f.window->trigger(Item::OpenItem);
     QCOMPARE(f.dialogs.fileRequests.first().mode, FileRequest::Open);
     QCOMPARE(f.dialogs.fileRequests.first().filter, QStringLiteral("Zelvaneﾌｧｲﾙ(*.BMH)|*.BMH"));
-    QVERIFY(f.dialogs.questions.isEmpty());
+    QCOMPARE(f.dialogs.questions, QStringList{QStringLiteral("Zelvane|編集されています。\r\n保存しますか？")});
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
     QCOMPARE(f.scene().count(), 2);
     QCOMPARE(f.scene().part(0).Image->bounds(), QRect(5, 6, 10, 40));
@@ -162,10 +139,10 @@ void DocumentCommandsTest::openRestoresDocument()
     QCOMPARE(f.history().count(), 0);
     QCOMPARE(f.window->statusPanel(1)->text(), QStringLiteral("(5, 6, 10, 40)"));
     QVERIFY(f.window->close()); // not modified: no prompt
-    QVERIFY(f.dialogs.questions.isEmpty());
+    QCOMPARE(f.dialogs.questions.size(), 1);
 }
 
-void DocumentCommandsTest::openFailuresLeaveUntitledDocument()
+void DocumentCommandsTest::openFailuresKeepTheDocument()
 {
     const QString garbage = path(QStringLiteral("garbage.BMH"));
     {
@@ -173,46 +150,95 @@ void DocumentCommandsTest::openFailuresLeaveUntitledDocument()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("too short");
     }
+    // Four 1 x 1 parts shown at 16384 x 16383: 416 bytes asking for 4 GiB
+    // of display bitmaps.
+    const QString huge = path(QStringLiteral("huge.BMH"));
+    {
+        UiState ui;
+        Scene scene(ui);
+        scene.setViewsPainted(false);
+        scene.setBackgroundSize(QSize(10, 10));
+        QImage dot(1, 1, QImage::Format_BGR888);
+        dot.fill(Qt::red);
+        for (int i = 0; i < 4; ++i)
+            scene.InsertPart(0, 0, 16384, 16383, Bitmap{dot, 24}, 0, 0, 1);
+        QCOMPARE(saveDocumentFile(huge, scene), SaveError::None);
+    }
     WindowFixture f;
     f.paste(3, 3, 0xFF000000u);
-    f.dialogs.files.push_back(garbage);
-    f.window->trigger(Item::OpenItem);
-    QCOMPARE(f.dialogs.messages,
-             QStringList{QStringLiteral("ﾌｧｲﾙ<") + garbage + QStringLiteral(">の読み込みに失敗しました")});
-    QCOMPARE(f.scene().count(), 0);
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
-    QVERIFY(f.window->document().CurrentFileName.isEmpty());
+    const QString named = path(QStringLiteral("named.BMH"));
+    f.dialogs.files.push_back(named);
+    f.window->trigger(Item::SaveAsItem);
+    f.paste(5, 4, 0xFF00FF00u); // named and modified
+    const QImage picture = RenderScene(f.scene());
+    const auto unchanged = [&] {
+        QCOMPARE(f.scene().count(), 2);
+        QCOMPARE(RenderScene(f.scene()), picture);
+        QCOMPARE(f.history().count(), 1);
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + named);
+        QCOMPARE(f.window->document().CurrentFileName, named);
+        QVERIFY(f.window->action(Item::CutItem)->isEnabled());
+    };
 
-    // A folder cannot be opened as a file.
-    f.dialogs.files.push_back(m_dir.path());
+    // Asked first; Cancel changes nothing and shows no dialog.
     f.window->trigger(Item::OpenItem);
-    QCOMPARE(f.dialogs.messages.last(),
-             QStringLiteral("ﾌｧｲﾙ<") + m_dir.path() + QStringLiteral(">のオープンに失敗しました"));
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QCOMPARE(f.dialogs.fileRequests.size(), 1);
+    unchanged();
+
+    const QString folder = m_dir.path();
+    const QStringList messages{
+        QStringLiteral("ﾌｧｲﾙ<") + garbage + QStringLiteral(">の読み込みに失敗しました"),
+        QStringLiteral("ﾌｧｲﾙ<") + folder + QStringLiteral(">のオープンに失敗しました"),
+        QStringLiteral("ﾌｧｲﾙ<") + huge + QStringLiteral(">は部品の表示サイズが大きすぎるため開けません")};
+    for (const QString &chosen : {garbage, folder, huge}) {
+        f.dialogs.answers.push_back(Answer::No);
+        f.dialogs.files.push_back(chosen);
+        f.window->trigger(Item::OpenItem);
+        unchanged();
+    }
+    QCOMPARE(f.dialogs.messages, messages);
 }
 
 void DocumentCommandsTest::cancelledOpenChangesNothing()
 {
     WindowFixture f;
     f.paste(3, 3, 0xFF000000u);
-    f.window->trigger(Item::OpenItem); // no scripted answer: cancelled
+    f.dialogs.answers.push_back(Answer::No);
+    f.window->trigger(Item::OpenItem); // no file chosen: cancelled
     QCOMPARE(f.scene().count(), 1);
     QCOMPARE(f.history().count(), 1);
 }
 
-void DocumentCommandsTest::newDiscardsWithoutPrompt()
+void DocumentCommandsTest::newAsksFirst()
 {
     WindowFixture f;
     f.paste(3, 3, 0xFF000000u);
     f.scene().setBackgroundSize(QSize(700, 500));
+    f.window->trigger(Item::NewItem); // Cancel
+    QCOMPARE(f.dialogs.questions, QStringList{QStringLiteral("Zelvane|編集されています。\r\n保存しますか？")});
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.history().count(), 1);
+
+    f.dialogs.answers.push_back(Answer::No);
     f.window->trigger(Item::NewItem);
-    QVERIFY(f.dialogs.questions.isEmpty());
     QCOMPARE(f.scene().count(), 0);
     QCOMPARE(f.scene().backgroundSize(), QSize(514, 386));
     QCOMPARE(f.history().count(), 0);
     QCOMPARE(f.scene().SelectedIndex, -1);
     QVERIFY(!f.window->action(Item::CutItem)->isEnabled());
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
+
+    // Yes saves first; a failed save stops New.
+    f.paste(300, 300, 0xFFFF0000u);
+    f.dialogs.answers.push_back(Answer::Yes);
+    f.dialogs.files.push_back(path(QStringLiteral("new.BMH")));
+    {
+        FileSizeLimit full(4096);
+        f.window->trigger(Item::NewItem);
+    }
+    QCOMPARE(f.scene().count(), 1);
+    QVERIFY(f.window->document().isModified());
 }
 
 void DocumentCommandsTest::closePromptTexts()

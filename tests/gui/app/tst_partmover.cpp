@@ -257,6 +257,7 @@ void PartMoverTest::commandsWaitForTheDrop()
     QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(-20, 60));
     QCOMPARE(m.scene().part(0).Image->bounds(), QRect(10, 10, 40, 40));
     QVERIFY(!m.window->mover().Dragging);
+    m.dialogs.answers.push_back(Answer::No); // New asks about the modified document
     m.window->trigger(Item(item)); // and works again once the move is over
     QVERIFY(m.scene().isEmpty());
 }
