@@ -413,14 +413,11 @@ private slots:
 private:
     CupsServer &m_server;
     QTemporaryDir m_dir;
-    QString m_outputDir;
-    bool m_outputDirExisted = true;
-    QStringList m_written;
 };
 
 namespace {
 
-const QString kQueue = QStringLiteral("ZelvaneCliPDF");
+const QString kQueue = QStringLiteral("ZelvaneCliPDF%1").arg(getpid());
 const QString kBackend = QStringLiteral("/usr/lib/cups/backend/cups-pdf");
 const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 
@@ -438,21 +435,11 @@ void CliQueueTest::initTestCase()
     if (!m_server.start(&reason))
         QSKIP(qPrintable(QStringLiteral("CUPS cannot run here: ") + reason));
     QString output;
-    QVERIFY2(m_server.client(QStringLiteral("lpadmin"), {QStringLiteral("-p"), kQueue, QStringLiteral("-E"),
-                                                         QStringLiteral("-v"), QStringLiteral("cups-pdf:/"),
-                                                         QStringLiteral("-P"), kPpd},
-                             &output),
-             qPrintable(output));
-    m_outputDir = cupsPdfOutputDir();
-    m_outputDirExisted = QFileInfo::exists(m_outputDir);
+    QVERIFY2(m_server.addPdfQueue(kQueue, &output), qPrintable(output));
 }
 
 void CliQueueTest::cleanupTestCase()
 {
-    for (const QString &file : std::as_const(m_written))
-        QFile::remove(file);
-    if (!m_outputDirExisted && !m_outputDir.isEmpty())
-        QDir().rmdir(m_outputDir); // only when empty
     m_server.stop();
 }
 
@@ -463,31 +450,15 @@ void CliQueueTest::twoSheetsThroughTheQueue()
     QVERIFY(writeDocument(m_dir.filePath(name + QStringLiteral(".BMH")), gradientPicture(800, 600)));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("CUPS_SERVER"), m_server.socketPath());
-    const QStringList before = QDir(m_outputDir).entryList(QDir::Files);
-
     const Run r = runCli(m_dir.path(), {QStringLiteral("print"), name + QStringLiteral(".BMH"), QStringLiteral("--printer"),
                                         kQueue},
                          0, env);
     QVERIFY2(r.exitCode == 0, r.err.constData());
     QVERIFY(r.err.isEmpty());
 
-    QString written;
-    PdfInfo info;
-    const QDeadlineTimer deadline(90000);
-    while (!deadline.hasExpired()) {
-        for (const QString &file : QDir(m_outputDir).entryList(QDir::Files))
-            if (file.contains(name) && !before.contains(file))
-                written = QDir(m_outputDir).filePath(file);
-        if (!written.isEmpty()) {
-            if (!m_written.contains(written))
-                m_written.append(written);
-            info = ReadPdfInfo(written);
-            if (info.ok)
-                break;
-        }
-        QTest::qWait(250);
-    }
-    QVERIFY2(!written.isEmpty(), qPrintable(QStringLiteral("no PDF from cups-pdf in ") + m_outputDir));
+    const QString written = m_server.waitForPdf(name, 90000);
+    QVERIFY2(!written.isEmpty(), qPrintable(QStringLiteral("no PDF from cups-pdf in ") + m_server.pdfOutputDir()));
+    const PdfInfo info = ReadPdfInfo(written);
     QVERIFY2(info.ok, qPrintable(info.error));
     QCOMPARE(info.pages, 2);
     QVERIFY(qAbs(info.pageSize.width() - 595.28) < 1.0);

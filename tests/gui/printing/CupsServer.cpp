@@ -1,13 +1,13 @@
 #include "CupsServer.h"
 
+#include "PdfTools.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
-#include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -19,6 +19,7 @@ namespace {
 constexpr int kClientTimeoutMs = 30000;
 constexpr int kStartTimeoutMs = 15000;
 const QString kCupsd = QStringLiteral("/usr/sbin/cupsd");
+const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 
 bool writeFile(const QString &path, const QString &text)
 {
@@ -146,6 +147,9 @@ bool CupsServer::start(QString *reason)
 
 void CupsServer::stop()
 {
+    for (const QString &settings : std::as_const(m_queueSettings))
+        QFile::remove(settings);
+    m_queueSettings.clear();
     if (m_scheduler.state() == QProcess::NotRunning)
         return;
     m_scheduler.terminate();
@@ -171,21 +175,37 @@ bool CupsServer::client(const QString &program, const QStringList &arguments, QS
     return ok && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-QString cupsPdfOutputDir()
+bool CupsServer::addPdfQueue(const QString &queue, QString *reason)
 {
-    const passwd *user = getpwuid(geteuid());
-    const QString home = user ? QString::fromLocal8Bit(user->pw_dir) : QDir::homePath();
-    QString out = QStringLiteral("${HOME}/PDF");
-    QFile config(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    if (config.open(QIODevice::ReadOnly)) {
-        const QRegularExpression outLine(QStringLiteral("^\\s*Out\\s+(\\S+)\\s*$"));
-        while (!config.atEnd()) {
-            const auto match = outLine.match(QString::fromLocal8Bit(config.readLine()));
-            if (match.hasMatch())
-                out = match.captured(1);
-        }
+    if (!QDir().mkpath(pdfOutputDir())) {
+        *reason = QStringLiteral("cannot make ") + pdfOutputDir();
+        return false;
     }
-    return out.replace(QStringLiteral("${HOME}"), home);
+    const QString settings = QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(queue);
+    if (!writeFile(settings, QStringLiteral("Out %1\n").arg(pdfOutputDir()))) {
+        *reason = QStringLiteral("cannot write ") + settings;
+        return false;
+    }
+    m_queueSettings.append(settings);
+    return client(QStringLiteral("lpadmin"),
+                  {QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                   QStringLiteral("cups-pdf:/") + queue, QStringLiteral("-P"), kPpd},
+                  reason);
+}
+
+QString CupsServer::waitForPdf(const QString &titlePart, int timeoutMs)
+{
+    // cups-pdf writes the file in place: wait until it reads as a whole PDF.
+    const QDeadlineTimer deadline(timeoutMs);
+    do {
+        for (const QString &name : QDir(pdfOutputDir()).entryList(QDir::Files)) {
+            const QString path = QDir(pdfOutputDir()).filePath(name);
+            if (name.contains(titlePart) && ReadPdfInfo(path).ok)
+                return path;
+        }
+        QThread::msleep(250);
+    } while (!deadline.hasExpired());
+    return QString();
 }
 
 } // namespace zel::test

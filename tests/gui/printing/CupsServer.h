@@ -29,16 +29,24 @@ public:
     // output as the reason when it fails.
     bool client(const QString &program, const QStringList &arguments, QString *output);
 
+    // Adds a cups-pdf queue that writes into a folder of this server's own
+    // (pdfOutputDir()), so that suites running side by side never share
+    // one. cups-pdf reads a queue's settings from /etc/cups only; the file
+    // goes with stop(). False with the reason when the queue cannot be made.
+    bool addPdfQueue(const QString &queue, QString *reason);
+    QString pdfOutputDir() const { return m_dir.filePath(QStringLiteral("pdf")); }
+
+    // Waits for cups-pdf to finish a PDF whose name contains titlePart and
+    // returns its path; empty when none came within the time.
+    QString waitForPdf(const QString &titlePart, int timeoutMs);
+
 private:
     bool writeConfiguration(QString *reason);
     QString schedulerStatus();
 
     QTemporaryDir m_dir;
     QProcess m_scheduler;
+    QStringList m_queueSettings; // files of ours in /etc/cups
 };
-
-// Where cups-pdf writes the current user's jobs: its "Out" setting,
-// ${HOME}/PDF unless configured otherwise.
-QString cupsPdfOutputDir();
 
 } // namespace zel::test

@@ -28,7 +28,7 @@ using namespace zel::test;
 
 namespace {
 
-const QString kQueue = QStringLiteral("ZelvaneTestPDF");
+const QString kQueue = QStringLiteral("ZelvaneTestPDF%1").arg(getpid());
 const QString kBackend = QStringLiteral("/usr/lib/cups/backend/cups-pdf");
 const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 constexpr int kOutputTimeoutMs = 90000;
@@ -54,27 +54,13 @@ private slots:
             QSKIP(qPrintable(QStringLiteral("CUPS cannot run here: ") + reason));
 
         QString output;
-        QVERIFY2(m_server.client(QStringLiteral("lpadmin"),
-                                 {QStringLiteral("-p"), kQueue, QStringLiteral("-E"),
-                                  QStringLiteral("-v"), QStringLiteral("cups-pdf:/"),
-                                  QStringLiteral("-P"), kPpd},
-                                 &output),
-                 qPrintable(output));
+        QVERIFY2(m_server.addPdfQueue(kQueue, &output), qPrintable(output));
         QVERIFY2(m_server.client(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kQueue},
                                  &output),
                  qPrintable(output));
-        m_outputDir = cupsPdfOutputDir();
-        m_outputDirExisted = QFileInfo::exists(m_outputDir);
     }
 
-    void cleanupTestCase()
-    {
-        for (const QString &file : std::as_const(m_written))
-            QFile::remove(file);
-        if (!m_outputDirExisted && !m_outputDir.isEmpty())
-            QDir().rmdir(m_outputDir); // only when empty
-        m_server.stop();
-    }
+    void cleanupTestCase() { m_server.stop(); }
 
     void queueIsTheCurrentPrinter()
     {
@@ -146,37 +132,21 @@ private slots:
         ScriptedPrintDialog dialog;
         PrintState state;
         const QString title = QStringLiteral("ZelvaneCupsTest%1").arg(getpid());
-        const QStringList before = QDir(m_outputDir).entryList(QDir::Files);
 
         PrintItemClick(scene, settings, state, printer, dialog, log.fn(), title, {});
         QVERIFY2(log.shown.isEmpty(), qPrintable(log.shown.join(u'\n')));
         QCOMPARE(state.layout.pageCount(), 2);
 
         // cups-pdf names the file after the job title.
-        QString written;
-        PdfInfo info;
-        const QDeadlineTimer deadline(kOutputTimeoutMs);
-        while (!deadline.hasExpired()) {
-            const QStringList now = QDir(m_outputDir).entryList(QDir::Files);
-            for (const QString &name : now)
-                if (name.contains(title) && !before.contains(name))
-                    written = QDir(m_outputDir).filePath(name);
-            if (!written.isEmpty()) {
-                if (!m_written.contains(written))
-                    m_written.append(written);
-                info = ReadPdfInfo(written);
-                if (info.ok)
-                    break;
-            }
-            QTest::qWait(250);
-        }
+        const QString written = m_server.waitForPdf(title, kOutputTimeoutMs);
         QString jobs;
         m_server.client(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("all"),
                                                    QStringLiteral("-o")},
                         &jobs);
         QVERIFY2(!written.isEmpty(),
                  qPrintable(QStringLiteral("no PDF from cups-pdf in %1; jobs: %2")
-                                .arg(m_outputDir, jobs)));
+                                .arg(m_server.pdfOutputDir(), jobs)));
+        const PdfInfo info = ReadPdfInfo(written);
         QVERIFY2(info.ok, qPrintable(info.error));
         QCOMPARE(info.pages, 2);
         QVERIFY(qAbs(info.pageSize.width() - 595.28) < 1.0);
@@ -185,9 +155,6 @@ private slots:
 
 private:
     CupsServer &m_server;
-    QString m_outputDir;
-    bool m_outputDirExisted = true;
-    QStringList m_written;
 };
 
 int main(int argc, char *argv[])
