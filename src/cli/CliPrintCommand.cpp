@@ -11,7 +11,7 @@
 #include "printing/ScreenResolution.h"
 #include "scene/Scene.h"
 
-#include "QtPrinterPort.h"
+#include "printsupport/QtPrinterPort.h"
 
 #include <QFileInfo>
 #include <QPageSize>

@@ -5,7 +5,7 @@
 #include "PreviewWidgets.h"
 #include "PrinterSettings.h"
 #include "QtPrintDialog.h"
-#include "QtPrinterPort.h"
+#include "printsupport/QtPrinterPort.h"
 #include "Scene.h"
 #include "UiState.h"
 

@@ -6,7 +6,7 @@
 #include "PdfTools.h"
 #include "PrintCommand.h"
 #include "PrinterSettings.h"
-#include "QtPrinterPort.h"
+#include "printsupport/QtPrinterPort.h"
 #include "Scene.h"
 #include "ScreenResolution.h"
 #include "UiState.h"

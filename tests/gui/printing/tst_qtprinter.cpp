@@ -9,7 +9,7 @@
 #include "PrintController.h"
 #include "QtPrintDialog.h"
 #include "PrinterSettings.h"
-#include "QtPrinterPort.h"
+#include "printsupport/QtPrinterPort.h"
 #include "Scene.h"
 #include "ScreenResolution.h"
 #include "UiState.h"

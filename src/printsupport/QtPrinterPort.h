@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PdfFileWriter.h"
-#include "PrinterPort.h"
+#include "printing/PdfFileWriter.h"
+#include "printing/PrinterPort.h"
 
 #include <QPageSize>
 #include <QPrinter>

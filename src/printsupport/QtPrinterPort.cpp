@@ -1,4 +1,4 @@
-#include "QtPrinterPort.h"
+#include "printsupport/QtPrinterPort.h"
 
 #include <QPainter>
 #include <QPrinterInfo>
