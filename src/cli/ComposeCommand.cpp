@@ -5,6 +5,7 @@
 #include "CommandTable.h"
 
 #include "document/DocumentFile.h"
+#include "document/DocumentState.h"
 #include "imaging/PictureFiles.h"
 #include "scene/Scene.h"
 
@@ -170,26 +171,20 @@ std::optional<ComposeArgs> parseArgs(const QStringList &args, QString *error)
     return out;
 }
 
-// Applies the part options the way the commands do after a paste.
-void applyOptions(Scene &scene, const PartSpec &spec)
+// Applies the part options through the program's own commands, as a user
+// would after pasting the part.
+void applyOptions(EditCommands &edit, const PartSpec &spec)
 {
-    PartView &view = *scene.part(0).Image;
-    if (spec.position || spec.size) {
-        const QPoint at = spec.position.value_or(view.bounds().topLeft());
-        const QSize size = spec.size.value_or(view.bounds().size());
-        view.setBounds(QRect(at, size));
-        if (spec.size) {
-            view.setBitmapSize(size.width(), size.height());
-            scene.FrameSelectedPart();
-        }
-        scene.showTopBounds();
-    }
+    if (spec.position)
+        edit.movePart(*spec.position);
+    if (spec.size)
+        edit.setPartSize(*spec.size);
     if (spec.mono)
-        scene.SetMonochrome(-1);
+        edit.MonochromeItemClick();
     if (spec.gray)
-        scene.SetGrayscale(-1);
+        edit.GrayItemClick();
     if (spec.opaque)
-        scene.SetTransparentMode(0);
+        edit.TransparentModeItemClick();
 }
 
 } // namespace
@@ -205,8 +200,8 @@ int runCompose(const QStringList &args)
     if (!parsed)
         return fail(kCommand, error);
 
-    UiState ui;
-    Scene scene(ui);
+    DocumentState document;
+    Scene &scene = document.scene();
     scene.setViewsPainted(false);
     scene.setBackgroundSize(parsed->size);
     scene.setBackgroundColour(parsed->colour);
@@ -227,8 +222,8 @@ int runCompose(const QStringList &args)
         if (totalPixels > limits.maxTotalPixels)
             return fail(kCommand, QStringLiteral("the parts up to %1 hold more than the limit of %2 pixels")
                                       .arg(spec.file).arg(limits.maxTotalPixels));
-        scene.InsertPart(0, 0, picture.width(), picture.height(), picture, 0, 0, 1);
-        applyOptions(scene, spec);
+        document.edit().InsertPastedBitmap(picture);
+        applyOptions(document.edit(), spec);
     }
 
     QString detail;

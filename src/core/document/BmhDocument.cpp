@@ -84,10 +84,10 @@ bool DocumentReader::readHeader(DocumentHeader &h, QString *error)
     if (h.frameWidth < kSmallestFrame || h.frameHeight < kSmallestFrame)
         return fail(error, QStringLiteral("frame %1 x %2 is smaller than %3 x %3")
                                .arg(h.frameWidth).arg(h.frameHeight).arg(kSmallestFrame));
-    const qint64 background = qint64(h.frameWidth - 6) * (h.frameHeight - 6);
+    const qint64 background = qint64(h.frameWidth - Scene::kFrameExtra) * (h.frameHeight - Scene::kFrameExtra);
     if (background > m_limits.maxImagePixels)
         return fail(error, QStringLiteral("background %1 x %2 is more than the limit of %3 pixels")
-                               .arg(h.frameWidth - 6).arg(h.frameHeight - 6)
+                               .arg(h.frameWidth - Scene::kFrameExtra).arg(h.frameHeight - Scene::kFrameExtra)
                                .arg(m_limits.maxImagePixels));
     m_layout = h.layout;
     m_transparentMode = h.transparentMode;
@@ -174,7 +174,7 @@ bool WriteDocument(QIODevice &out, const Scene &scene, QString *error)
     h.frameWidth = scene.frameSize().width();
     h.frameHeight = scene.frameSize().height();
     h.background = scene.backgroundColour();
-    h.transparentMode = scene.ui().isChecked(Item::TransparentModeItem) ? 1 : 0;
+    h.transparentMode = scene.transparentMode() ? 1 : 0;
     h.layout = 1;
     if (!writeAll(out, encodeHeader(h)))
         return fail(error, QStringLiteral("header: write failed: ") + out.errorString());
@@ -229,7 +229,6 @@ void loadDocumentContents(Scene &scene, const DocumentContents &contents)
 {
     scene.setFrameSize(contents.header.frameWidth, contents.header.frameHeight);
     scene.setBackgroundColour(contents.header.background);
-    scene.SelectedIndex = -1;
     for (const DocumentPart &part : contents.parts)
         scene.appendLoadedPart(part.bounds, part.source, part.monochrome, part.grayscale,
                                part.transparent);

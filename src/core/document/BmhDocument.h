@@ -27,10 +27,10 @@ constexpr qint64 kCoordinateLimit = qint64(1) << 30;
 
 struct DocumentHeader {
     qint32 partCount = 0;
-    qint32 frameWidth = 0;  // background width + 6
-    qint32 frameHeight = 0; // background height + 6
+    qint32 frameWidth = 0;  // background width + Scene::kFrameExtra
+    qint32 frameHeight = 0; // background height + Scene::kFrameExtra
     Colour background = kWhite;
-    quint8 transparentMode = 0; // the transparent-mode check mark when written
+    quint8 transparentMode = 0; // the scene's transparent mode when written
     quint8 layout = 1;          // 0: earlier layout, transparency from the header
 };
 

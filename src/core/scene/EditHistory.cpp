@@ -43,10 +43,10 @@ void setTopSize(Scene &scene, int width, int height)
 
 void EditHistory::append(HistoryEntry entry)
 {
-    while (count() > HistoryPos)
+    while (count() > m_historyPos)
         FreeHistoryEntry(count() - 1);
     m_entries.push_back(std::move(entry));
-    ++HistoryPos;
+    ++m_historyPos;
 }
 
 void EditHistory::AddHistoryEntry(quint8 type, qint32 value1, qint32 value2, qint32 value3,
@@ -86,22 +86,22 @@ void EditHistory::FreeHistoryEntry(int index)
         return;
     m_entries.erase(m_entries.begin() + index);
     // Freeing an applied entry must not leave the position past the end.
-    if (index < HistoryPos)
-        --HistoryPos;
+    if (index < m_historyPos)
+        --m_historyPos;
 }
 
 void EditHistory::ClearHistory()
 {
     m_entries.clear();
-    HistoryPos = 0;
+    m_historyPos = 0;
 }
 
 bool EditHistory::undo(Scene &scene)
 {
     if (!canUndo())
         return false;
-    --HistoryPos;
-    const HistoryEntry &e = m_entries[size_t(HistoryPos)];
+    --m_historyPos;
+    const HistoryEntry &e = m_entries[size_t(m_historyPos)];
     const bool hasParts = !scene.isEmpty();
     switch (e.Type) {
     case CutEntry:
@@ -126,7 +126,7 @@ bool EditHistory::undo(Scene &scene)
             setTopSize(scene, e.Value1, e.Value2);
         break;
     case BackgroundSizeEntry:
-        scene.setFrameSize(e.Value1 + scene.FrameExtraWidth, e.Value2 + scene.FrameExtraHeight);
+        scene.setFrameSize(e.Value1 + Scene::kFrameExtra, e.Value2 + Scene::kFrameExtra);
         break;
     case BackgroundColourEntry:
         scene.setBackgroundColour(Colour(e.Value1));
@@ -148,7 +148,7 @@ bool EditHistory::redo(Scene &scene)
 {
     if (!canRedo())
         return false;
-    const HistoryEntry &e = m_entries[size_t(HistoryPos)];
+    const HistoryEntry &e = m_entries[size_t(m_historyPos)];
     const bool hasParts = !scene.isEmpty();
     switch (e.Type) {
     case CutEntry:
@@ -176,7 +176,7 @@ bool EditHistory::redo(Scene &scene)
             setTopSize(scene, e.Value3, e.Value4);
         break;
     case BackgroundSizeEntry:
-        scene.setFrameSize(e.Value3 + scene.FrameExtraWidth, e.Value4 + scene.FrameExtraHeight);
+        scene.setFrameSize(e.Value3 + Scene::kFrameExtra, e.Value4 + Scene::kFrameExtra);
         break;
     case BackgroundColourEntry:
         scene.setBackgroundColour(Colour(e.Value2));
@@ -191,7 +191,7 @@ bool EditHistory::redo(Scene &scene)
         scene.SetGrayscale(opposite(e.Value1));
         break;
     }
-    ++HistoryPos;
+    ++m_historyPos;
     return true;
 }
 
@@ -209,7 +209,7 @@ QString EditHistory::undoCaption() const
 {
     QString caption = QStringLiteral("元に戻す(&U) ");
     if (canUndo())
-        caption += actionText(m_entries[size_t(HistoryPos - 1)]);
+        caption += actionText(m_entries[size_t(m_historyPos - 1)]);
     return caption;
 }
 
@@ -217,7 +217,7 @@ QString EditHistory::redoCaption() const
 {
     QString caption = QStringLiteral("やり直し(&R) ");
     if (canRedo())
-        caption += actionText(m_entries[size_t(HistoryPos)]);
+        caption += actionText(m_entries[size_t(m_historyPos)]);
     return caption;
 }
 

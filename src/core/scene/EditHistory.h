@@ -38,7 +38,9 @@ extern const char *const OnOffSuffixes[2];
 class EditHistory
 {
 public:
-    int HistoryPos = 0;
+    // Entries below the position are done, the rest undone. 0 means the
+    // document is as it was opened or saved.
+    int HistoryPos() const { return m_historyPos; }
 
     int count() const { return int(m_entries.size()); }
     const HistoryEntry &entry(int index) const { return m_entries[size_t(index)]; }
@@ -55,10 +57,8 @@ public:
     void FreeHistoryEntry(int index);
     void ClearHistory();
 
-    // HistoryPos is open to callers; a position outside the list allows
-    // neither, rather than reaching past either end.
-    bool canUndo() const { return HistoryPos > 0 && HistoryPos <= count(); }
-    bool canRedo() const { return HistoryPos >= 0 && HistoryPos < count(); }
+    bool canUndo() const { return m_historyPos > 0 && m_historyPos <= count(); }
+    bool canRedo() const { return m_historyPos >= 0 && m_historyPos < count(); }
 
     // Re-apply the inverse, or the change itself, through the scene
     // operations. They do nothing when there is nothing to undo or redo.
@@ -75,6 +75,7 @@ private:
     static QString actionText(const HistoryEntry &entry);
 
     std::vector<HistoryEntry> m_entries;
+    int m_historyPos = 0;
 };
 
 } // namespace zel

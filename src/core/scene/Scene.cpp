@@ -50,7 +50,7 @@ Scene::~Scene() = default;
 
 void Scene::setFrameSize(int width, int height)
 {
-    setBackgroundSize(QSize(width - FrameExtraWidth, height - FrameExtraHeight));
+    setBackgroundSize(QSize(width - kFrameExtra, height - kFrameExtra));
 }
 
 void Scene::setBackgroundSize(const QSize &size)
@@ -170,7 +170,7 @@ void Scene::SelectPart(PartView *image)
     Q_ASSERT(!m_parts.empty() && m_parts.front().Image.get() == image);
     m_ui.setStatusText(1, UiState::boundsText(image->left(), image->top(), image->width(),
                                               image->height()));
-    if (SelectedIndex >= 0 && count() > 1)
+    if (m_selectedIndex >= 0 && count() > 1)
         FramePartUnselected(1);
     FrameSelectedPart();
     bringToFront(image);
@@ -215,7 +215,7 @@ void Scene::DrawPartFrame(int index, bool unselected)
 
 void Scene::SetTransparentMode(qint32 value)
 {
-    m_ui.setChecked(Item::TransparentModeItem, value != 0);
+    setTransparentModeMark(value != 0);
     if (m_parts.empty())
         return;
     m_parts[0].Image->setTransparent(value != 0);
@@ -242,7 +242,7 @@ void Scene::SetGrayscale(qint32 value)
 
 void Scene::UpdateSelectionMenus()
 {
-    SelectedIndex = 0;
+    m_selectedIndex = 0;
     for (Item item : {Item::CutItem, Item::CopyItem, Item::ClearItem, Item::MoveItem,
                       Item::PartSizeItem, Item::MonochromeItem, Item::GrayItem,
                       Item::TransparentModeItem})
@@ -252,12 +252,18 @@ void Scene::UpdateSelectionMenus()
     const ScenePart &top = m_parts.front();
     m_ui.setChecked(Item::MonochromeItem, top.Monochrome != 0);
     m_ui.setChecked(Item::GrayItem, top.Grayscale != 0);
-    m_ui.setChecked(Item::TransparentModeItem, top.Transparent != 0);
+    setTransparentModeMark(top.Transparent != 0);
+}
+
+void Scene::setTransparentModeMark(bool on)
+{
+    m_transparentMode = on;
+    m_ui.setChecked(Item::TransparentModeItem, on);
 }
 
 void Scene::ClearSelection()
 {
-    SelectedIndex = -1;
+    m_selectedIndex = -1;
     for (Item item : {Item::CutItem, Item::CopyItem, Item::ClearItem, Item::MoveItem,
                       Item::PartSizeItem, Item::MonochromeItem, Item::GrayItem})
         m_ui.setEnabled(item, false);

@@ -42,12 +42,13 @@ public:
     void setViewsPainted(bool painted) { m_viewsPainted = painted; }
 
     // The frame panel around the background is the background size plus
-    // FrameExtraWidth x FrameExtraHeight; setting one sets the other.
-    int FrameExtraWidth = 6;
-    int FrameExtraHeight = 6;
+    // kFrameExtra each way (three pixels a side); setting one sets the
+    // other. Documents store the frame's size, so this is part of their
+    // format too.
+    static constexpr int kFrameExtra = 6;
     static constexpr QSize kDefaultBackground{514, 386};
 
-    QSize frameSize() const { return m_background + QSize(FrameExtraWidth, FrameExtraHeight); }
+    QSize frameSize() const { return m_background + QSize(kFrameExtra, kFrameExtra); }
     void setFrameSize(int width, int height);
     QSize backgroundSize() const { return m_background; }
     void setBackgroundSize(const QSize &size);
@@ -55,7 +56,12 @@ public:
     Colour backgroundColour() const { return m_colour; }
     void setBackgroundColour(Colour colour);
 
-    int SelectedIndex = -1;
+    // -1 with no parts, otherwise 0: the selected part is the top part.
+    int SelectedIndex() const { return m_selectedIndex; }
+
+    // The transparent mode of the document: the top part's flag, or what
+    // it last was; the menu item's check mark mirrors it.
+    bool transparentMode() const { return m_transparentMode; }
 
     int count() const { return int(m_parts.size()); }
     bool isEmpty() const { return m_parts.empty(); }
@@ -112,7 +118,11 @@ private:
     void bringToFront(PartView *view);
     void dropFromStacking(PartView *view);
 
+    void setTransparentModeMark(bool on);
+
     UiState &m_ui;
+    int m_selectedIndex = -1;
+    bool m_transparentMode = true;
     bool m_viewsPainted = true;
     QSize m_background = kDefaultBackground;
     Colour m_colour = kWhite;

@@ -3,16 +3,15 @@
 #include "Canvas.h"
 #include "AboutDlg.h"
 #include "AppIcon.h"
-#include "EditCommands.h"
 #include "Fonts.h"
 #include "MenuTable.h"
-#include "PictureCommands.h"
 #include "PageSetupDialog.h"
 #include "PartSelectDialog.h"
-#include "PictureFiles.h"
 #include "QtPorts.h"
 #include "SizeCommands.h"
 #include "SizeDialogs.h"
+
+#include "imaging/PictureFiles.h"
 
 #include <QAction>
 #include <QPainter>
@@ -39,7 +38,25 @@ namespace zel {
 
 namespace {
 
-constexpr int kFrameBorder = 3; // one-pixel line plus a two-pixel border, each side
+// One-pixel line plus a two-pixel border, each side: the frame documents
+// record around the background.
+constexpr int kFrameBorder = Scene::kFrameExtra / 2;
+
+// Qt key codes to the virtual key codes the mover speaks; 0 for others.
+int virtualKey(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VkReturn;
+    case Qt::Key_Shift: return VkShift;
+    case Qt::Key_Escape: return VkEscape;
+    case Qt::Key_Left: return VkLeft;
+    case Qt::Key_Up: return VkUp;
+    case Qt::Key_Right: return VkRight;
+    case Qt::Key_Down: return VkDown;
+    default: return 0;
+    }
+}
 
 // The frame around the background: a line and a border in the
 // window-frame colour, three pixels each side.
@@ -67,9 +84,10 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     , m_ownClipboard(ports.clipboard ? nullptr : std::make_unique<QtClipboard>())
     , m_dialogs(portOr(ports.dialogs, m_ownDialogs))
     , m_clipboard(portOr(ports.clipboard, m_ownClipboard))
-    , m_scene(m_ui)
-    , m_document(m_scene, m_history, m_dialogs)
-    , m_mover(m_scene, m_history, *this)
+    , m_ui(m_state.ui())
+    , m_scene(m_state.scene())
+    , m_document(m_state, m_dialogs)
+    , m_mover(m_state.edit(), *this)
     , m_setCursorPos(ports.setCursorPos ? ports.setCursorPos
                                         : [](const QPoint &p) { QCursor::setPos(p); })
 {
@@ -94,12 +112,7 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     qApp->installEventFilter(this);
 }
 
-MainWindow::~MainWindow()
-{
-    // The history's and the scene's bitmaps go with their owners; empty the
-    // history first so that no entry outlives the scene it refers to.
-    m_history.ClearHistory();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildWindow()
 {
@@ -157,12 +170,10 @@ void MainWindow::buildWindow()
     setStatusBar(status);
 
     connect(&m_scene, &Scene::partsChanged, this, [this] { m_mover.partsChanged(); });
-    connect(m_canvas, &Canvas::pressed, this,
-            [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers) { onCanvasPressed(p, b); });
+    connect(m_canvas, &Canvas::pressed, this, &MainWindow::onCanvasPressed);
     connect(m_canvas, &Canvas::moved, this,
-            [this](QPoint p, Qt::MouseButtons, Qt::KeyboardModifiers) { onCanvasMoved(p); });
-    connect(m_canvas, &Canvas::released, this,
-            [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers) { onCanvasReleased(p, b); });
+            [this](QPoint p, Qt::MouseButtons, Qt::KeyboardModifiers m) { onCanvasMoved(p, m); });
+    connect(m_canvas, &Canvas::released, this, &MainWindow::onCanvasReleased);
 }
 
 void MainWindow::buildMenus()
@@ -226,15 +237,13 @@ void MainWindow::syncAction(Item item)
 
 void MainWindow::FormCreate()
 {
-    m_scene.SelectedIndex = -1;
-    m_document.setUntitledTitle();
+    m_state.setUntitledTitle();
     setWindowTitle(m_ui.title());
-    m_history.HistoryPos = 0;
     m_panel1->setFixedSize(m_scene.frameSize());
-    m_scene.FrameExtraWidth = m_panel1->width() - m_canvas->width();
-    m_scene.FrameExtraHeight = m_panel1->height() - m_canvas->height();
+    JpegDecodeOptions jpeg;
     if (QScreen *screen = QGuiApplication::primaryScreen())
-        m_jpeg.paletteDisplay = screen->depth() <= 8;
+        jpeg.paletteDisplay = screen->depth() <= 8;
+    m_state.setJpegOptions(jpeg);
 }
 
 void MainWindow::FormShow()
@@ -293,7 +302,7 @@ QStringList MainWindow::droppedFiles(const QMimeData *data) const
 {
     // A keyboard move in progress holds the selected part; a drop could
     // replace it or empty the scene under it.
-    if (!data || !data->hasUrls() || isPreviewShown() || m_mover.Dragging)
+    if (!data || !data->hasUrls() || isPreviewShown() || m_mover.Dragging())
         return {};
     QStringList files;
     int documents = 0;
@@ -346,22 +355,22 @@ void MainWindow::openDroppedFiles(const QStringList &files)
         return;
     }
     for (const QString &file : files)
-        PastePictureFile(m_scene, m_history, m_dialogs, file, m_jpeg);
+        m_state.pictures().PastePictureFile(m_dialogs, file);
 }
 
 void MainWindow::FileItemClick()
 {
-    zel::FileItemClick(m_scene);
+    m_state.edit().FileItemClick();
 }
 
 void MainWindow::EditItemClick()
 {
-    zel::EditItemClick(m_scene, m_history, m_clipboard);
+    m_state.edit().EditItemClick(m_clipboard);
 }
 
 void MainWindow::PictureItemClick()
 {
-    zel::PictureItemClick(m_scene);
+    m_state.edit().PictureItemClick();
 }
 
 void MainWindow::ExitItemClick()
@@ -375,7 +384,7 @@ void MainWindow::trigger(Item item)
         return;
     // A move in progress holds the selected part until it is dropped or
     // put back; shortcuts must not remove or replace it meanwhile.
-    if (!m_mover.Dragging)
+    if (!m_mover.Dragging())
         if (const auto handler = handlerFor(item))
             handler();
     // A checkable action flips itself when triggered; the check marks
@@ -385,6 +394,9 @@ void MainWindow::trigger(Item item)
 
 std::function<void()> MainWindow::handlerFor(Item item)
 {
+    // Each command checks its own precondition; the window only dispatches.
+    EditCommands &edit = m_state.edit();
+    PictureCommands &pictures = m_state.pictures();
     const bool hasParts = !m_scene.isEmpty();
     switch (item) {
     case Item::NewItem:
@@ -398,37 +410,37 @@ std::function<void()> MainWindow::handlerFor(Item item)
     case Item::ExitItem:
         return [this] { ExitItemClick(); };
     case Item::UndoItem:
-        return [this] { UndoItemClick(m_scene, m_history); };
+        return [&edit] { edit.UndoItemClick(); };
     case Item::RedoItem:
-        return [this] { RedoItemClick(m_scene, m_history); };
+        return [&edit] { edit.RedoItemClick(); };
     case Item::CutItem:
-        return [this] { CutItemClick(m_scene, m_history, m_clipboard); };
+        return [this, &edit] { edit.CutItemClick(m_clipboard); };
     case Item::CopyItem:
-        return [this] { CopyItemClick(m_scene, m_clipboard); };
+        return [this, &edit] { edit.CopyItemClick(m_clipboard); };
     case Item::PasteItem:
-        return [this] { PasteItemClick(m_scene, m_history, m_clipboard); };
+        return [this, &edit] { edit.PasteItemClick(m_clipboard); };
     case Item::ClearItem:
-        return [this] { ClearItemClick(m_scene, m_history); };
+        return [&edit] { edit.ClearItemClick(); };
     case Item::PasteFromFileItem:
-        return [this] { PasteFromFileItemClick(m_scene, m_history, m_dialogs, m_jpeg); };
+        return [this, &pictures] { pictures.PasteFromFileItemClick(m_dialogs); };
     case Item::MonochromeItem:
-        return [this] { MonochromeItemClick(m_scene, m_history); };
+        return [&edit] { edit.MonochromeItemClick(); };
     case Item::GrayItem:
-        return [this] { GrayItemClick(m_scene, m_history); };
+        return [&edit] { edit.GrayItemClick(); };
     case Item::TransparentModeItem:
-        return [this] { TransparentModeItemClick(m_scene, m_history); };
+        return [&edit] { edit.TransparentModeItemClick(); };
     case Item::SaveBitmapItem:
-        return [this] { SaveBitmapItemClick(m_scene, m_dialogs); };
+        return [this, &pictures] { pictures.SaveBitmapItemClick(m_dialogs); };
     case Item::SaveClipboardItem:
-        return [this] { SaveClipboardItemClick(m_scene, m_clipboard); };
+        return [this, &pictures] { pictures.SaveClipboardItemClick(m_clipboard); };
     case Item::MoveItem:
         return [this] { m_mover.MoveItemClick(); };
     case Item::PartSizeItem:
-        return [this] { PartSizeItemClick(m_scene, m_history, *m_form6); };
+        return [this, &edit] { PartSizeItemClick(edit, *m_form6); };
     case Item::SizeItem:
-        return [this] { SizeItemClick(m_scene, m_history, *m_form2); };
+        return [this, &edit] { SizeItemClick(edit, *m_form2); };
     case Item::SelectItem:
-        return [this, hasParts] { if (hasParts) SelectItemClick(m_scene, m_history, *m_form7); };
+        return [this, &edit, hasParts] { if (hasParts) SelectItemClick(edit, *m_form7); };
     case Item::AboutItem:
         return [this] { m_aboutDlg1->ShowAbout(QStringLiteral("Zelvane"), windowIcon()); };
     case Item::PrintPreviewItem:
@@ -438,29 +450,37 @@ std::function<void()> MainWindow::handlerFor(Item item)
     case Item::PrintItem:
         return [this, hasParts] { if (hasParts) m_print->PrintItemClick(); };
     case Item::BKColorItem:
-        return [this] { BKColorItemClick(m_scene, m_history, m_dialogs); };
+        return [this, &edit] { edit.BKColorItemClick(m_dialogs); };
     default:
         return {};
     }
 }
 
-void MainWindow::onCanvasPressed(QPoint point, Qt::MouseButton button)
+PointerEvent MainWindow::pointerEvent(QPoint point, Qt::KeyboardModifiers modifiers) const
+{
+    return PointerEvent{point, m_canvas->rect().contains(point),
+                        modifiers.testFlag(Qt::ShiftModifier)};
+}
+
+void MainWindow::onCanvasPressed(QPoint point, Qt::MouseButton button,
+                                 Qt::KeyboardModifiers modifiers)
 {
     if (PartView *view = m_scene.viewAt(point))
-        m_mover.ImageMouseDown(view, button, point - view->bounds().topLeft());
-    else if (m_mover.Dragging && button == Qt::LeftButton)
-        m_mover.mouseReleased(point, m_canvas->rect().contains(point)); // a click ends a keyboard move
+        m_mover.ImageMouseDown(view, button == Qt::LeftButton, point - view->bounds().topLeft());
+    else if (m_mover.Dragging() && button == Qt::LeftButton)
+        m_mover.mouseReleased(pointerEvent(point, modifiers)); // a click ends a keyboard move
 }
 
-void MainWindow::onCanvasMoved(QPoint point)
+void MainWindow::onCanvasMoved(QPoint point, Qt::KeyboardModifiers modifiers)
 {
-    m_mover.mouseMoved(point, m_canvas->rect().contains(point));
+    m_mover.mouseMoved(pointerEvent(point, modifiers));
 }
 
-void MainWindow::onCanvasReleased(QPoint point, Qt::MouseButton button)
+void MainWindow::onCanvasReleased(QPoint point, Qt::MouseButton button,
+                                  Qt::KeyboardModifiers modifiers)
 {
     if (button == Qt::LeftButton)
-        m_mover.mouseReleased(point, m_canvas->rect().contains(point));
+        m_mover.mouseReleased(pointerEvent(point, modifiers));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "DocumentCommands.h"
-#include "EditHistory.h"
-#include "JpegCodec.h"
-#include "PartMover.h"
 #include "PageSetupDialog.h"
 #include "PrintController.h"
-#include "Ports.h"
-#include "Scene.h"
-#include "UiState.h"
+
+#include "document/DocumentCommands.h"
+#include "document/DocumentState.h"
+#include "scene/PartMover.h"
+#include "scene/Ports.h"
 
 #include <QMainWindow>
 
@@ -45,9 +43,9 @@ struct WindowPorts {
 };
 
 // The one window: the scene in its frame inside a scrolling area, the menu
-// bar, the status bar and the (normally hidden) preview toolbar. It owns the
-// scene, the history and the document, and binds its actions and labels to
-// the UiState the core keeps.
+// bar, the status bar and the (normally hidden) preview toolbar. It holds the
+// open document, dispatches its menu items to the document's commands, and
+// binds its actions and labels to the UiState the core keeps.
 class MainWindow : public QMainWindow, private MoveHost, private PreviewHost
 {
     Q_OBJECT
@@ -55,9 +53,10 @@ public:
     explicit MainWindow(WindowPorts ports = {}, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    Scene &scene() { return m_scene; }
-    EditHistory &history() { return m_history; }
-    UiState &ui() { return m_ui; }
+    DocumentState &state() { return m_state; }
+    Scene &scene() { return m_state.scene(); }
+    EditHistory &history() { return m_state.history(); }
+    UiState &ui() { return m_state.ui(); }
     DocumentCommands &document() { return m_document; }
     QAction *action(Item item) const { return m_actions[size_t(item)]; }
     QMenu *menu(const char *name) const;
@@ -102,9 +101,10 @@ private:
     // opened. Empty when the drop is not one we take.
     QStringList droppedFiles(const QMimeData *data) const;
     void openDroppedFiles(const QStringList &files);
-    void onCanvasPressed(QPoint point, Qt::MouseButton button);
-    void onCanvasMoved(QPoint point);
-    void onCanvasReleased(QPoint point, Qt::MouseButton button);
+    void onCanvasPressed(QPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void onCanvasMoved(QPoint point, Qt::KeyboardModifiers modifiers);
+    void onCanvasReleased(QPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    PointerEvent pointerEvent(QPoint point, Qt::KeyboardModifiers modifiers) const;
 
     // MoveHost
     int dragThreshold() const override;
@@ -124,11 +124,10 @@ private:
     Dialogs &m_dialogs;
     ClipboardPort &m_clipboard;
 
-    UiState m_ui;
-    Scene m_scene;
-    EditHistory m_history;
+    DocumentState m_state;
+    UiState &m_ui;
+    Scene &m_scene;
     DocumentCommands m_document;
-    JpegDecodeOptions m_jpeg;
     PartMover m_mover;
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<PrintController> m_print;

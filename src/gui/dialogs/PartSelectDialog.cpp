@@ -2,7 +2,7 @@
 
 #include "Fonts.h"
 
-#include "scene/EditHistory.h"
+#include "scene/EditCommands.h"
 #include "scene/Scene.h"
 
 #include <QHeaderView>
@@ -77,10 +77,10 @@ TForm7::TForm7(QWidget *parent)
     connect(Button_Cancel, &QPushButton::clicked, this, &TForm7::Button_CancelClick);
 }
 
-void TForm7::attach(Scene *scene, EditHistory *history)
+void TForm7::attach(EditCommands *edit)
 {
-    m_scene = scene;
-    m_history = history;
+    m_edit = edit;
+    m_scene = edit ? &edit->scene() : nullptr;
 }
 
 void TForm7::FormShow()
@@ -108,8 +108,8 @@ void TForm7::ListBox1Click()
 // highlighted, and the preview is what the scene shows.
 void TForm7::Button_OkClick()
 {
-    if (m_history && PreviewRow > 0)
-        m_history->AddHistoryEntry(SelectEntry, PreviewRow);
+    if (m_edit)
+        m_edit->commitSelection(PreviewRow);
     done(mrOk);
 }
 
@@ -135,11 +135,12 @@ void TForm7::showEvent(QShowEvent *event)
     FormShow();
 }
 
-void SelectItemClick(Scene &scene, EditHistory &history, TForm7 &dialog)
+void SelectItemClick(EditCommands &edit, TForm7 &dialog)
 {
+    const Scene &scene = edit.scene();
     if (scene.isEmpty())
         return;
-    dialog.attach(&scene, &history);
+    dialog.attach(&edit);
     {
         // Filling the list is no pick by the user.
         const QSignalBlocker quiet(dialog.ListBox1);
@@ -153,7 +154,7 @@ void SelectItemClick(Scene &scene, EditHistory &history, TForm7 &dialog)
     dialog.exec();
     const QSignalBlocker quiet(dialog.ListBox1);
     dialog.ListBox1->clear();
-    dialog.attach(nullptr, nullptr);
+    dialog.attach(nullptr);
 }
 
 } // namespace zel

@@ -11,7 +11,7 @@ class QWidget;
 
 namespace zel {
 
-class EditHistory;
+class EditCommands;
 class Scene;
 struct ScenePart;
 
@@ -29,7 +29,7 @@ public:
 
     // The scene the rows stand for and the history a pick goes to; set by
     // SelectItemClick for each showing.
-    void attach(Scene *scene, EditHistory *history);
+    void attach(EditCommands *edit);
 
     // The row whose part is previewed on top; 0 when none is.
     int PreviewRow = 0;
@@ -54,11 +54,11 @@ protected:
 
 private:
     Scene *m_scene = nullptr;
-    EditHistory *m_history = nullptr;
+    EditCommands *m_edit = nullptr;
 };
 
 // "選択(&S)...": lists the scene's parts, top first, and runs the dialog.
 // Does nothing when the scene has no parts.
-void SelectItemClick(Scene &scene, EditHistory &history, TForm7 &dialog);
+void SelectItemClick(EditCommands &edit, TForm7 &dialog);
 
 } // namespace zel

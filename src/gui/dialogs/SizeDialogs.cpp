@@ -41,17 +41,17 @@ QSize TForm2::targetSize() const
 
 void TForm2::applyWidth(int width)
 {
-    m_scene.setFrameSize(width + m_scene.FrameExtraWidth, m_scene.frameSize().height());
+    m_scene.setFrameSize(width + Scene::kFrameExtra, m_scene.frameSize().height());
 }
 
 void TForm2::applyHeight(int height)
 {
-    m_scene.setFrameSize(m_scene.frameSize().width(), height + m_scene.FrameExtraHeight);
+    m_scene.setFrameSize(m_scene.frameSize().width(), height + Scene::kFrameExtra);
 }
 
 void TForm2::applySize(int width, int height)
 {
-    m_scene.setFrameSize(width + m_scene.FrameExtraWidth, height + m_scene.FrameExtraHeight);
+    m_scene.setFrameSize(width + Scene::kFrameExtra, height + Scene::kFrameExtra);
 }
 
 QString TForm2::widthLabel(int width) const

@@ -57,7 +57,7 @@ void expectUntouched(const Scene &scene)
     QCOMPARE(scene.count(), 0);
     QCOMPARE(scene.backgroundSize(), Scene::kDefaultBackground);
     QCOMPARE(scene.backgroundColour(), kWhite);
-    QCOMPARE(scene.SelectedIndex, -1);
+    QCOMPARE(scene.SelectedIndex(), -1);
 }
 
 const Bitmap kSmall = picture(3, 2, 1);
@@ -118,9 +118,9 @@ void TestBmhDocument::emptySceneIsTheHeaderAlone()
     Fixture f;
     f.scene.setBackgroundSize(QSize(300, 200));
     f.scene.setBackgroundColour(0x00123456);
-    // The transparent-mode check mark is on at start-up.
+    // Transparent mode is on at start-up.
     QCOMPARE(written(f.scene), header(0, 306, 206, 0x00123456, 1, 1));
-    f.ui.setChecked(Item::TransparentModeItem, false);
+    f.scene.SetTransparentMode(0);
     const QByteArray bytes = written(f.scene);
     QCOMPARE(bytes, header(0, 306, 206, 0x00123456, 0, 1));
 
@@ -130,7 +130,7 @@ void TestBmhDocument::emptySceneIsTheHeaderAlone()
     QCOMPARE(g.scene.count(), 0);
     QCOMPARE(g.scene.backgroundSize(), QSize(300, 200));
     QCOMPARE(g.scene.backgroundColour(), Colour(0x00123456));
-    QCOMPARE(g.scene.SelectedIndex, -1);
+    QCOMPARE(g.scene.SelectedIndex(), -1);
 }
 
 void TestBmhDocument::stackingOrderIsKept()
@@ -153,7 +153,7 @@ void TestBmhDocument::stackingOrderIsKept()
              strings({"1,0,5,5 0/0/1", "2,0,5,5 0/0/1", "3,0,5,5 0/0/1"}));
     QVERIFY(g.scene.part(0).Source == picture(5, 5, 1));
     QVERIFY(g.scene.part(2).Source == picture(5, 5, 3));
-    QCOMPARE(g.scene.SelectedIndex, 0);
+    QCOMPARE(g.scene.SelectedIndex(), 0);
     QCOMPARE(g.scene.stacking().back(), g.scene.part(0).Image.get()); // X in front
     QCOMPARE(g.ui.statusText(1), QStringLiteral("(1, 0, 5, 5)"));
 }

@@ -1,5 +1,6 @@
 #include "SceneTestSupport.h"
 
+#include "FakePorts.h"
 #include "Render.h"
 
 #include <cmath>
@@ -229,8 +230,8 @@ QString invariantProblem(const Scene &scene, const UiState &ui, bool checkDispla
                 return QStringLiteral("part %1: %2").arg(i).arg(problem);
         }
     }
-    if (scene.SelectedIndex != (n > 0 ? 0 : -1))
-        return QStringLiteral("SelectedIndex %1 with %2 parts").arg(scene.SelectedIndex).arg(n);
+    if (scene.SelectedIndex() != (n > 0 ? 0 : -1))
+        return QStringLiteral("SelectedIndex %1 with %2 parts").arg(scene.SelectedIndex()).arg(n);
     for (Item item : {Item::CutItem, Item::CopyItem, Item::ClearItem, Item::MoveItem,
                       Item::PartSizeItem, Item::MonochromeItem, Item::GrayItem})
         if (ui.isEnabled(item) != (n > 0))
@@ -247,83 +248,10 @@ QString invariantProblem(const Scene &scene, const UiState &ui, bool checkDispla
     return {};
 }
 
-void Commands::paste(const Bitmap &bitmap)
+ClipboardPort &testClipboard()
 {
-    scene.InsertPart(0, 0, bitmap.width(), bitmap.height(), bitmap, 0, 0, 1);
-    history.AddHistoryEntry(PasteEntry, 0, 0, bitmap.width(), bitmap.height(), bitmap, 0, 0, 1);
-}
-
-void Commands::removeSelected(quint8 type)
-{
-    const ScenePart &top = scene.part(0);
-    const QRect b = top.Image->bounds();
-    history.AddHistoryEntry(type, b.x(), b.y(), b.width(), b.height(), top.Source,
-                            top.Monochrome, top.Grayscale, top.Transparent);
-    scene.RemoveTopPart();
-}
-
-void Commands::click(int index)
-{
-    if (index == scene.SelectedIndex)
-        return;
-    scene.MovePart(index, 0);
-    scene.SelectPart(scene.part(0).Image.get());
-    history.AddHistoryEntry(SelectEntry, index);
-}
-
-void Commands::move(int left, int top)
-{
-    PartView &image = *scene.part(0).Image;
-    const QPoint old = image.bounds().topLeft();
-    image.setBounds(QRect(left, top, image.width(), image.height()));
-    scene.showTopBounds();
-    history.AddHistoryEntry(MoveEntry, old.x(), old.y(), left, top);
-}
-
-void Commands::partSize(int width, int height)
-{
-    ScenePart &top = scene.part(0);
-    PartView &image = *top.Image;
-    RefreshPartImage(image, QRect(0, 0, image.width(), image.height()), top.Source.image,
-                     top.Monochrome != 0, top.Grayscale != 0);
-    const QSize old = image.bounds().size();
-    image.setStretch(true);
-    image.setBounds(QRect(image.left(), image.top(), width, height)); // the dialog, live
-    image.setBitmapSize(width, height);
-    history.AddHistoryEntry(PartSizeEntry, old.width(), old.height(), width, height);
-    scene.FrameSelectedPart();
-}
-
-void Commands::backgroundSize(int width, int height)
-{
-    const QSize old = scene.backgroundSize();
-    scene.setFrameSize(width + scene.FrameExtraWidth, height + scene.FrameExtraHeight);
-    const QSize now = scene.backgroundSize();
-    history.AddHistoryEntry(BackgroundSizeEntry, old.width(), old.height(), now.width(),
-                            now.height());
-}
-
-void Commands::backgroundColour(Colour colour)
-{
-    history.AddHistoryEntry(BackgroundColourEntry, qint32(scene.backgroundColour()),
-                            qint32(colour));
-    scene.setBackgroundColour(colour);
-}
-
-void Commands::toggle(quint8 type)
-{
-    const Item item = type == TransparentModeEntry ? Item::TransparentModeItem
-        : type == MonochromeEntry                 ? Item::MonochromeItem
-                                                  : Item::GrayItem;
-    const bool old = scene.ui().isChecked(item);
-    history.AddHistoryEntry(type, old ? -1 : 0);
-    const qint32 value = old ? 0 : -1;
-    if (type == TransparentModeEntry)
-        scene.SetTransparentMode(value);
-    else if (type == MonochromeEntry)
-        scene.SetMonochrome(value);
-    else
-        scene.SetGrayscale(value);
+    static FakeClipboard clipboard;
+    return clipboard;
 }
 
 SceneState capture(const Scene &scene, const UiState &ui)
@@ -331,7 +259,7 @@ SceneState capture(const Scene &scene, const UiState &ui)
     SceneState state;
     state.background = scene.backgroundSize();
     state.colour = scene.backgroundColour();
-    state.selectedIndex = scene.SelectedIndex;
+    state.selectedIndex = scene.SelectedIndex();
     for (int i = 0; i < scene.count(); ++i) {
         const ScenePart &part = scene.part(i);
         state.parts.push_back({part.Image->bounds(), part.Source, part.Monochrome != 0,

@@ -2,13 +2,15 @@
 
 // Shared helpers of the scene suites: sources in every pixel format a part
 // can hold, a per-pixel model of how a part is drawn, checks of the display
-// bitmaps and their frames, the edit commands as they record history, and
-// snapshots of the whole scene for before/after comparisons.
+// bitmaps and their frames, and snapshots of the whole scene for
+// before/after comparisons.
 
-#include "Bitmap.h"
-#include "EditHistory.h"
-#include "Scene.h"
-#include "UiState.h"
+#include "scene/Bitmap.h"
+#include "scene/EditCommands.h"
+#include "scene/EditHistory.h"
+#include "scene/Ports.h"
+#include "scene/Scene.h"
+#include "scene/UiState.h"
 
 #include <QImage>
 #include <QRandomGenerator>
@@ -70,27 +72,8 @@ std::vector<bool> framePattern(const QImage &bitmap, QRgb frameColour);
 // selection says.
 QString invariantProblem(const Scene &scene, const UiState &ui, bool checkDisplays = true);
 
-// The edit commands, each changing the scene and recording exactly one
-// history entry the way the program's commands do.
-struct Commands {
-    Scene &scene;
-    EditHistory &history;
-
-    void paste(const Bitmap &bitmap);
-    void cut() { removeSelected(CutEntry); }
-    void deleteSelected() { removeSelected(DeleteEntry); }
-    void removeSelected(quint8 type);
-    // A click on the part at index; nothing when it is already on top.
-    void click(int index);
-    void move(int left, int top);
-    void partSize(int width, int height);
-    void backgroundSize(int width, int height);
-    void backgroundColour(Colour colour);
-    void toggleTransparent() { toggle(TransparentModeEntry); }
-    void toggleMonochrome() { toggle(MonochromeEntry); }
-    void toggleGrayscale() { toggle(GrayscaleEntry); }
-    void toggle(quint8 type);
-};
+// A clipboard for the commands that need one (Cut), kept for the run.
+ClipboardPort &testClipboard();
 
 // Everything undo and redo must bring back.
 struct PartState {

@@ -1,6 +1,7 @@
-// Long random sequences of edit commands, each recorded as the program
-// records it, with detours of undo and redo along the way; then undo all the
-// way back to the starting scene and redo all the way to the final one.
+// Long random sequences of the edit commands the program runs, with detours
+// of undo and redo along the way; then undo all the way back to the starting
+// scene and redo all the way to the final one, comparing the scene, its
+// rendering and the menu state.
 //
 // Set ZELVANE_HISTORY_SEED to run one other seed.
 
@@ -23,9 +24,9 @@ const char *const kCommandNames[] = {"paste", "cut", "delete", "click", "move", 
 
 // Picks and runs one command that the menus would offer now; returns its
 // name, or nullptr when it recorded nothing (a click on the top part).
-const char *randomCommand(QRandomGenerator &rng, Commands &cmd)
+const char *randomCommand(QRandomGenerator &rng, EditCommands &cmd)
 {
-    Scene &scene = cmd.scene;
+    Scene &scene = cmd.scene();
     const int n = scene.count();
     int pick;
     if (n == 0) {
@@ -40,26 +41,26 @@ const char *randomCommand(QRandomGenerator &rng, Commands &cmd)
     }
     const QSize bg = scene.backgroundSize();
     switch (pick) {
-    case 0: cmd.paste(randomSource(rng, 24)); break;
-    case 1: cmd.cut(); break;
-    case 2: cmd.deleteSelected(); break;
+    case 0: cmd.InsertPastedBitmap(randomSource(rng, 24)); break;
+    case 1: cmd.CutItemClick(testClipboard()); break;
+    case 2: cmd.ClearItemClick(); break;
     case 3: {
         const int index = rng.bounded(n);
-        cmd.click(index);
+        cmd.ImageClick(cmd.scene().part(index).Image.get());
         if (index == 0)
             return nullptr;
         break;
     }
-    case 4: cmd.move(rng.bounded(-50, bg.width() + 10), rng.bounded(-50, bg.height() + 10)); break;
-    case 5: cmd.partSize(1 + rng.bounded(40), 1 + rng.bounded(40)); break;
-    case 6: cmd.backgroundSize(16 + rng.bounded(120), 16 + rng.bounded(120)); break;
+    case 4: cmd.movePart(QPoint(rng.bounded(-50, bg.width() + 10), rng.bounded(-50, bg.height() + 10))); break;
+    case 5: cmd.setPartSize(QSize(1 + rng.bounded(40), 1 + rng.bounded(40))); break;
+    case 6: cmd.setBackgroundSize(QSize(16 + rng.bounded(120), 16 + rng.bounded(120))); break;
     case 7:
-        cmd.backgroundColour(rng.bounded(4) == 0 ? scene.backgroundColour()
+        cmd.setBackgroundColour(rng.bounded(4) == 0 ? scene.backgroundColour()
                                                  : Colour(rng.generate() & 0xFFFFFFu));
         break;
-    case 8: cmd.toggleTransparent(); break;
-    case 9: cmd.toggleMonochrome(); break;
-    default: cmd.toggleGrayscale(); break;
+    case 8: cmd.TransparentModeItemClick(); break;
+    case 9: cmd.MonochromeItemClick(); break;
+    default: cmd.GrayItemClick(); break;
     }
     return kCommandNames[pick];
 }
@@ -95,7 +96,7 @@ void HistoryRandomTest::undoAllAndRedoAll()
     UiState ui;
     Scene scene(ui);
     EditHistory history;
-    Commands cmd{scene, history};
+    EditCommands cmd(scene, history);
 
     // Where it went wrong, and how to get there again.
     QString where;
@@ -131,9 +132,9 @@ void HistoryRandomTest::undoAllAndRedoAll()
             where += QStringLiteral(" (%1)").arg(QString::fromLatin1(name));
         }
         // A click on the top part records nothing, so it keeps any redo tail.
-        if (history.HistoryPos != recorded || (name && history.count() != recorded))
+        if (history.HistoryPos() != recorded || (name && history.count() != recorded))
             QFAIL(qPrintable(fail(QStringLiteral("history holds %1 at %2, expected %3")
-                                      .arg(history.count()).arg(history.HistoryPos).arg(recorded))));
+                                      .arg(history.count()).arg(history.HistoryPos()).arg(recorded))));
         CHECK_EMPTY(invariantProblem(scene, ui, step % kDisplayCheckEvery == 0));
 
         // Now and then a detour: undo a few, redo them, undo some again and
@@ -142,12 +143,12 @@ void HistoryRandomTest::undoAllAndRedoAll()
             const SceneState here = capture(scene, ui);
             const int back = 1 + rng.bounded(qMin(recorded, 6));
             for (int i = 0; i < back; ++i) {
-                if (!history.undo(scene))
+                if (!cmd.UndoItemClick())
                     QFAIL(qPrintable(fail(QStringLiteral("undo refused"))));
                 CHECK_EMPTY(invariantProblem(scene, ui, false));
             }
             for (int i = 0; i < back; ++i) {
-                if (!history.redo(scene))
+                if (!cmd.RedoItemClick())
                     QFAIL(qPrintable(fail(QStringLiteral("redo refused"))));
                 CHECK_EMPTY(invariantProblem(scene, ui, false));
             }
@@ -155,22 +156,22 @@ void HistoryRandomTest::undoAllAndRedoAll()
             CHECK_EMPTY(difference(here, capture(scene, ui)));
             const int drop = rng.bounded(back + 1);
             for (int i = 0; i < drop; ++i)
-                history.undo(scene);
+                cmd.UndoItemClick();
             recorded -= drop;
         }
     }
 
     // A detour at the very end may have left entries to redo.
-    while (history.redo(scene))
+    while (cmd.RedoItemClick())
         CHECK_EMPTY(invariantProblem(scene, ui, false));
     const SceneState end = capture(scene, ui);
     const QImage endPicture = RenderScene(scene);
     const int total = history.count();
 
     where = QStringLiteral("undoing all %1 entries").arg(total);
-    while (history.undo(scene))
+    while (cmd.UndoItemClick())
         CHECK_EMPTY(invariantProblem(scene, ui, false));
-    QCOMPARE(history.HistoryPos, 0);
+    QCOMPARE(history.HistoryPos(), 0);
     QCOMPARE(history.count(), total);
     CHECK_EMPTY(difference(start, capture(scene, ui)));
     CHECK_EMPTY(invariantProblem(scene, ui));
@@ -178,9 +179,9 @@ void HistoryRandomTest::undoAllAndRedoAll()
         QFAIL(qPrintable(fail(QStringLiteral("rendered picture differs from the start"))));
 
     where = QStringLiteral("redoing all %1 entries").arg(total);
-    while (history.redo(scene))
+    while (cmd.RedoItemClick())
         CHECK_EMPTY(invariantProblem(scene, ui, false));
-    QCOMPARE(history.HistoryPos, total);
+    QCOMPARE(history.HistoryPos(), total);
     CHECK_EMPTY(difference(end, capture(scene, ui)));
     CHECK_EMPTY(invariantProblem(scene, ui));
     if (RenderScene(scene) != endPicture)

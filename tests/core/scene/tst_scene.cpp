@@ -107,7 +107,7 @@ void SceneTest::startsEmptyWithDefaults()
     UiState ui;
     Scene scene(ui);
     QCOMPARE(scene.count(), 0);
-    QCOMPARE(scene.SelectedIndex, -1);
+    QCOMPARE(scene.SelectedIndex(), -1);
     QCOMPARE(scene.backgroundSize(), QSize(514, 386));
     QCOMPARE(scene.frameSize(), QSize(520, 392));
     QCOMPARE(scene.backgroundColour(), Colour(0x00FFFFFF));
@@ -125,7 +125,7 @@ void SceneTest::insertIntoEmptyScene()
     scene.InsertPart(3, 4, 30, 20, solidSource(5, 5, qRgb(200, 30, 40)), 0, 0, 1);
     QCOMPARE(parts.count(), 1);
     QCOMPARE(scene.count(), 1);
-    QCOMPARE(scene.SelectedIndex, 0);
+    QCOMPARE(scene.SelectedIndex(), 0);
     const PartView &view = *scene.part(0).Image;
     QCOMPARE(view.bounds(), QRect(3, 4, 30, 20));
     QVERIFY(view.isTransparent());
@@ -295,7 +295,7 @@ void SceneTest::removeLastPart()
 
     scene.RemoveTopPart();
     QCOMPARE(scene.count(), 0);
-    QCOMPARE(scene.SelectedIndex, -1);
+    QCOMPARE(scene.SelectedIndex(), -1);
     QCOMPARE(ui.statusText(1), QString());
     for (Item item : kPerPartItems)
         QVERIFY(!ui.isEnabled(item));
@@ -314,7 +314,7 @@ void SceneTest::clearSelectionWithParts()
     Scene scene(ui);
     scene.InsertPart(0, 0, 5, 5, patternSource(5, 5), 0, 0, 1);
     scene.ClearSelection();
-    QCOMPARE(scene.SelectedIndex, -1);
+    QCOMPARE(scene.SelectedIndex(), -1);
     QVERIFY(ui.isEnabled(Item::SaveBitmapItem));
     QVERIFY(ui.isEnabled(Item::SaveClipboardItem));
     QVERIFY(!ui.isEnabled(Item::CutItem));
@@ -514,7 +514,7 @@ void SceneTest::loadedPartsAndRemoveAll()
     Scene scene(ui);
     for (int i = 0; i < 3; ++i)
         scene.appendLoadedPart(QRect(i, i, 8, 6), patternSource(4, 4, quint32(i)), i, 0, i % 2);
-    QCOMPARE(scene.SelectedIndex, -1);
+    QCOMPARE(scene.SelectedIndex(), -1);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(scene.part(i).Image->left(), i);
         QVERIFY2(displayProblem(scene.part(i), kNavy).isEmpty(),

@@ -87,7 +87,7 @@ void DocumentCommandsTest::saveUntitledAsksForName()
     QVERIFY(QFile::exists(file));
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
     QCOMPARE(f.history().count(), 0);
-    QVERIFY(!f.window->document().isModified());
+    QVERIFY(!f.window->state().isModified());
     // Nothing before the save can be undone.
     f.window->trigger(Item::UndoItem);
     QCOMPARE(f.scene().count(), 1);
@@ -176,7 +176,7 @@ void DocumentCommandsTest::openFailuresKeepTheDocument()
         QCOMPARE(RenderScene(f.scene()), picture);
         QCOMPARE(f.history().count(), 1);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + named);
-        QCOMPARE(f.window->document().CurrentFileName, named);
+        QCOMPARE(f.window->state().CurrentFileName(), named);
         QVERIFY(f.window->action(Item::CutItem)->isEnabled());
     };
 
@@ -225,7 +225,7 @@ void DocumentCommandsTest::newAsksFirst()
     QCOMPARE(f.scene().count(), 0);
     QCOMPARE(f.scene().backgroundSize(), QSize(514, 386));
     QCOMPARE(f.history().count(), 0);
-    QCOMPARE(f.scene().SelectedIndex, -1);
+    QCOMPARE(f.scene().SelectedIndex(), -1);
     QVERIFY(!f.window->action(Item::CutItem)->isEnabled());
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
 
@@ -238,7 +238,7 @@ void DocumentCommandsTest::newAsksFirst()
         f.window->trigger(Item::NewItem);
     }
     QCOMPARE(f.scene().count(), 1);
-    QVERIFY(f.window->document().isModified());
+    QVERIFY(f.window->state().isModified());
 }
 
 void DocumentCommandsTest::closePromptTexts()
@@ -311,7 +311,7 @@ void DocumentCommandsTest::failedSaveKeepsOldFileAndWindow()
     QCOMPARE(f.dialogs.messages,
              QStringList{QStringLiteral("ﾌｧｲﾙ<") + file + QStringLiteral(">の書き込みに失敗しました")});
     QCOMPARE(readAll(file), before);
-    QVERIFY(f.window->document().isModified());
+    QVERIFY(f.window->state().isModified());
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
     // No temporary file is left behind.
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.BMH*")}, QDir::Files),
@@ -334,7 +334,7 @@ void DocumentCommandsTest::failedCloseSaveKeepsWindowOpen()
     QVERIFY(!closed);
     QVERIFY(f.window->isVisible());
     QCOMPARE(f.dialogs.messages.size(), 1);
-    QVERIFY(f.window->document().isModified());
+    QVERIFY(f.window->state().isModified());
     QVERIFY(!QFile::exists(file));
 }
 
@@ -347,9 +347,9 @@ void DocumentCommandsTest::createFailureReported()
     f.window->trigger(Item::SaveAsItem);
     QCOMPARE(f.dialogs.messages,
              QStringList{QStringLiteral("ﾌｧｲﾙ<") + file + QStringLiteral(">の作成に失敗しました")});
-    QVERIFY(f.window->document().isModified());
+    QVERIFY(f.window->state().isModified());
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - (無題)"));
-    QCOMPARE(f.window->document().CurrentFileName, file); // the chosen name stays
+    QCOMPARE(f.window->state().CurrentFileName(), file); // the chosen name stays
 }
 
 void DocumentCommandsTest::emptyDocumentRoundTrip()
@@ -369,7 +369,7 @@ void DocumentCommandsTest::emptyDocumentRoundTrip()
     g.window->trigger(Item::OpenItem);
     QCOMPARE(g.scene().count(), 0);
     QCOMPARE(g.scene().backgroundSize(), QSize(200, 150));
-    QCOMPARE(g.scene().SelectedIndex, -1);
+    QCOMPARE(g.scene().SelectedIndex(), -1);
     QCOMPARE(g.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
 }
 

@@ -124,7 +124,7 @@ void DropsTest::refusedDuringKeyboardMove()
     WindowFixture f;
     f.paste(31, 40, 0xFF00FF00u);
     f.window->trigger(Item::MoveItem);
-    QVERIFY(f.window->mover().Dragging);
+    QVERIFY(f.window->mover().Dragging());
     std::unique_ptr<QMimeData> data(files({a}));
     QVERIFY(!enter(*f.window, *data));
     drop(*f.window, *data);

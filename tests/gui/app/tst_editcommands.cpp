@@ -170,9 +170,9 @@ void EditCommandsTest::pasteUndoRedo()
     f.window->trigger(Item::RedoItem);
     QCOMPARE(f.scene().count(), 1);
     QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 100, 50));
-    QCOMPARE(f.scene().SelectedIndex, 0);
+    QCOMPARE(f.scene().SelectedIndex(), 0);
     QCOMPARE(f.history().count(), 1);
-    QCOMPARE(f.history().HistoryPos, 1);
+    QCOMPARE(f.history().HistoryPos(), 1);
     QCOMPARE(f.scene().part(0).Source.image.pixel(5, 5), 0xFF102030u);
 }
 
@@ -349,7 +349,7 @@ void EditCommandsTest::shortcutsWorkBeforeMenusOpen()
     QVERIFY(f.scene().isEmpty());
     QTest::keyClick(f.window.get(), Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(f.scene().count(), 1);
-    QCOMPARE(f.history().HistoryPos, 1);
+    QCOMPARE(f.history().HistoryPos(), 1);
 }
 
 void EditCommandsTest::newEntryDiscardsRedo()
@@ -362,7 +362,7 @@ void EditCommandsTest::newEntryDiscardsRedo()
     f.window->trigger(Item::UndoItem);
     f.window->trigger(Item::UndoItem);
     f.window->trigger(Item::UndoItem);
-    QCOMPARE(f.history().HistoryPos, 1);
+    QCOMPARE(f.history().HistoryPos(), 1);
     f.window->trigger(Item::ClearItem);
     QCOMPARE(f.history().count(), 2);
     f.window->EditItemClick();

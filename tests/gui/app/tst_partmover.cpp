@@ -63,7 +63,7 @@ void PartMoverTest::pressAndReleaseOnlySelects()
     QCOMPARE(m.history().count(), 3);
     QCOMPARE(m.history().entry(2).Type, quint8(SelectEntry));
     QCOMPARE(red->bounds(), QRect(0, 0, 40, 40));
-    QVERIFY(!m.window->mover().Dragging);
+    QVERIFY(!m.window->mover().Dragging());
 }
 
 void PartMoverTest::dragRecordsOneMove()
@@ -145,9 +145,9 @@ void PartMoverTest::moveItemWithKeys()
     const HistoryEntry &move = m.history().entry(1);
     QCOMPARE(QRect(move.Value1, move.Value2, move.Value3, move.Value4), QRect(10, 20, 13, 28));
     QCOMPARE(m.panel1(), QStringLiteral("(13, 28, 31, 40)"));
-    QVERIFY(!m.window->mover().Dragging);
-    QVERIFY(!m.window->mover().KeyboardMove);
-    QVERIFY(!m.window->mover().ShiftHeld);
+    QVERIFY(!m.window->mover().Dragging());
+    QVERIFY(!m.window->mover().KeyboardMove());
+    QVERIFY(!m.window->mover().ShiftHeld());
 }
 
 void PartMoverTest::escapeDuringKeyboardMove()
@@ -216,7 +216,7 @@ void PartMoverTest::releaseOutsideBackgroundRefusesMove()
     QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(-20, 60));
     QCOMPARE(m.scene().part(0).Image->bounds(), QRect(10, 10, 40, 40));
     QCOMPARE(m.history().count(), 1);
-    QVERIFY(!m.window->mover().Dragging);
+    QVERIFY(!m.window->mover().Dragging());
 }
 
 void PartMoverTest::clickEndsKeyboardMove()
@@ -226,8 +226,8 @@ void PartMoverTest::clickEndsKeyboardMove()
     m.window->trigger(Item::MoveItem);
     m.key(Qt::Key_Right);
     QTest::mouseClick(m.canvas(), Qt::LeftButton, {}, QPoint(16, 20));
-    QVERIFY(!m.window->mover().Dragging);
-    QVERIFY(!m.window->mover().KeyboardMove);
+    QVERIFY(!m.window->mover().Dragging());
+    QVERIFY(!m.window->mover().KeyboardMove());
     QCOMPARE(m.history().count(), 2);
     QCOMPARE(m.history().entry(1).Type, quint8(MoveEntry));
 }
@@ -249,14 +249,14 @@ void PartMoverTest::commandsWaitForTheDrop()
     placeTop(m, QRect(10, 10, 40, 40));
     QTest::mousePress(m.canvas(), Qt::LeftButton, {}, QPoint(30, 30));
     QTest::mouseMove(m.canvas(), QPoint(60, 60));
-    QVERIFY(m.window->mover().Dragging);
+    QVERIFY(m.window->mover().Dragging());
     m.window->trigger(Item(item));
     QCOMPARE(m.scene().count(), 1);
     QCOMPARE(m.history().count(), 1);
     // Released off the background: the part goes back where it was.
     QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(-20, 60));
     QCOMPARE(m.scene().part(0).Image->bounds(), QRect(10, 10, 40, 40));
-    QVERIFY(!m.window->mover().Dragging);
+    QVERIFY(!m.window->mover().Dragging());
     m.dialogs.answers.push_back(Answer::No); // New asks about the modified document
     m.window->trigger(Item(item)); // and works again once the move is over
     QVERIFY(m.scene().isEmpty());
@@ -274,7 +274,7 @@ void PartMoverTest::pressedPartRemovedBeforeDrag()
     QTest::mouseRelease(m.canvas(), Qt::LeftButton, {}, QPoint(35, 35));
     QCOMPARE(m.scene().part(0).Image->bounds(), QRect(0, 0, 40, 40));
     QCOMPARE(m.history().count(), 3);
-    QVERIFY(!m.window->mover().Dragging);
+    QVERIFY(!m.window->mover().Dragging());
 }
 
 QTEST_MAIN(PartMoverTest)

@@ -4,6 +4,7 @@
 // event loop, and a scene with the parts the cases need.
 
 #include "scene/Bitmap.h"
+#include "scene/EditCommands.h"
 #include "scene/EditHistory.h"
 #include "scene/Scene.h"
 #include "scene/UiState.h"
@@ -61,6 +62,7 @@ struct SceneFixture {
     UiState ui;
     Scene scene{ui};
     EditHistory history;
+    EditCommands edit{scene, history};
 
     // A part at (left, top), width x height, made from a source of
     // sourceWidth x sourceHeight; it ends up on top and selected.

@@ -106,7 +106,7 @@ void PartSelectDialogTest::rowText()
         QCOMPARE(dialog.ListBox1->count(), 1);
         QCOMPARE(dialog.ListBox1->item(0)->text(), text);
     });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
 }
 
 void PartSelectDialogTest::layout()
@@ -197,7 +197,7 @@ void PartSelectDialogTest::rowsAndPreview()
         QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
         QTest::mouseClick(dialog.Button_Ok, Qt::LeftButton);
     });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QCOMPARE(dialog.result(), int(mrOk));
     QCOMPARE(order(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
     QCOMPARE(f.history.count(), 0);
@@ -214,10 +214,10 @@ void PartSelectDialogTest::okAfterRowTwoRecordsOneEntry()
         QCOMPARE(dialog.PreviewRow, 2);
         QTest::keyClick(dialog.ListBox1, Qt::Key_Return);
     });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QCOMPARE(dialog.result(), int(mrOk));
     QCOMPARE(order(f.scene), QList<QRgb>({kBlue, kRed, kGreen}));
-    QCOMPARE(f.scene.SelectedIndex, 0);
+    QCOMPARE(f.scene.SelectedIndex(), 0);
     QCOMPARE(f.history.count(), 1);
     QCOMPARE(int(f.history.entry(0).Type), int(SelectEntry));
     QCOMPARE(f.history.entry(0).Value1, 2);
@@ -237,11 +237,11 @@ void PartSelectDialogTest::okOnRowZeroRecordsNothing()
     f.history.undo(f.scene); // an entry that could be redone must survive
     TForm7 dialog;
     whenModal([&](QDialog &) { QTest::keyClick(dialog.ListBox1, Qt::Key_Return); });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QCOMPARE(dialog.result(), int(mrOk));
     QCOMPARE(order(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
     QCOMPARE(f.history.count(), 1);
-    QCOMPARE(f.history.HistoryPos, 0);
+    QCOMPARE(f.history.HistoryPos(), 0);
     QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
 }
 
@@ -274,17 +274,17 @@ void PartSelectDialogTest::otherClosesRestoreOrder()
             QVERIFY(dialog.close());
         ran = !dialog.isVisible();
     });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QVERIFY(ran);
     QCOMPARE(dialog.result(), int(mrCancel));
     QCOMPARE(order(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
     QCOMPARE(stackingFrontFirst(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
-    QCOMPARE(f.scene.SelectedIndex, 0);
+    QCOMPARE(f.scene.SelectedIndex(), 0);
     QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
     QCOMPARE(f.scene.part(1).Image->bitmap().pixel(0, 0), kNavy);
     QCOMPARE(f.ui.statusText(1), QStringLiteral("(10, 10, 30, 30)"));
     QCOMPARE(f.history.count(), 1);
-    QCOMPARE(f.history.HistoryPos, 1);
+    QCOMPARE(f.history.HistoryPos(), 1);
 }
 
 void PartSelectDialogTest::previewNeverAccumulates()
@@ -305,7 +305,7 @@ void PartSelectDialogTest::previewNeverAccumulates()
         }
         QTest::mouseClick(dialog.Button_Ok, Qt::LeftButton);
     });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QCOMPARE(f.history.count(), 1);
     QCOMPARE(f.history.entry(0).Value1, 1);
     QVERIFY(f.history.undo(f.scene));
@@ -326,7 +326,7 @@ void PartSelectDialogTest::clickBesideRowsKeepsPreviewAccounted()
             QCOMPARE(dialog.PreviewRow, 2);
             QTest::mouseClick(ok ? dialog.Button_Ok : dialog.Button_Cancel, Qt::LeftButton);
         });
-        SelectItemClick(f.scene, f.history, dialog);
+        SelectItemClick(f.edit, dialog);
         // Whatever the list shows highlighted, the preview is either recorded
         // or put back.
         if (ok) {
@@ -349,7 +349,7 @@ void PartSelectDialogTest::listEmptiedAndPreviewReset()
         clickRow(dialog.ListBox1, 1);
         QTest::mouseClick(dialog.Button_Ok, Qt::LeftButton);
     });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QCOMPARE(dialog.ListBox1->count(), 0);
     QCOMPARE(order(f.scene), QList<QRgb>({kGreen, kRed, kBlue}));
     // The next opening starts with no preview: Cancel changes nothing.
@@ -360,7 +360,7 @@ void PartSelectDialogTest::listEmptiedAndPreviewReset()
                  QStringLiteral("(   5,   5,  30,  30)    (  60,  60)"));
         QTest::mouseClick(dialog.Button_Cancel, Qt::LeftButton);
     });
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QCOMPARE(order(f.scene), QList<QRgb>({kGreen, kRed, kBlue}));
     QCOMPARE(f.history.count(), 1);
 }
@@ -371,7 +371,7 @@ void PartSelectDialogTest::emptySceneDoesNothing()
     TForm7 dialog;
     int shown = 0;
     whenModal([](QDialog &) {}, &shown);
-    SelectItemClick(f.scene, f.history, dialog);
+    SelectItemClick(f.edit, dialog);
     QCoreApplication::processEvents();
     QCOMPARE(shown, 0);
     QCOMPARE(f.history.count(), 0);

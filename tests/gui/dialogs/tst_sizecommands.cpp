@@ -58,7 +58,7 @@ void SizeCommandsTest::backgroundOkRecordsOneEntry()
         pressKeys(form.Edit2, Qt::Key_Up, 2);
         QTest::keyClick(form.Edit2, Qt::Key_Return);
     });
-    SizeItemClick(f.scene, f.history, dialog);
+    SizeItemClick(f.edit, dialog);
     QCOMPARE(f.scene.backgroundSize(), QSize(800, 302));
     QCOMPARE(f.history.count(), 1);
     const HistoryEntry &e = f.history.entry(0);
@@ -77,7 +77,7 @@ void SizeCommandsTest::backgroundOkWithoutChangeStillRecords()
     int shown = 0;
     whenModal([](QDialog &d) { QTest::mouseClick(static_cast<TForm2 &>(d).Button1, Qt::LeftButton); },
               &shown);
-    SizeItemClick(f.scene, f.history, dialog);
+    SizeItemClick(f.edit, dialog);
     QCOMPARE(shown, 1);
     QCOMPARE(f.history.count(), 1);
     const HistoryEntry &e = f.history.entry(0);
@@ -108,7 +108,7 @@ void SizeCommandsTest::backgroundCancelRecordsNothing()
         else
             form.close();
     });
-    SizeItemClick(f.scene, f.history, dialog);
+    SizeItemClick(f.edit, dialog);
     QCOMPARE(f.scene.backgroundSize(), QSize(514, 386));
     QCOMPARE(f.history.count(), 0);
 }
@@ -125,7 +125,7 @@ void SizeCommandsTest::partOkResizesAndRecords()
         QTest::mouseClick(form.UpDown2->downButton(), Qt::LeftButton);
         QTest::keyClick(form.Edit1, Qt::Key_Return);
     });
-    PartSizeItemClick(f.scene, f.history, dialog);
+    PartSizeItemClick(f.edit, dialog);
     const PartView &image = *f.scene.part(0).Image;
     QCOMPARE(image.bounds(), QRect(10, 20, 103, 49));
     QCOMPARE(image.bitmap().size(), QSize(103, 49));
@@ -172,7 +172,7 @@ void SizeCommandsTest::partCancelKeepsSizeAndRecordsNothing()
         else
             form.close();
     });
-    PartSizeItemClick(f.scene, f.history, dialog);
+    PartSizeItemClick(f.edit, dialog);
     const PartView &image = *f.scene.part(0).Image;
     QCOMPARE(image.bounds(), QRect(10, 20, 100, 50));
     QCOMPARE(image.bitmap().size(), QSize(100, 50));
@@ -198,7 +198,7 @@ void SizeCommandsTest::partPreviewStretchesWithoutFrame()
         checked = true;
         d.reject();
     });
-    PartSizeItemClick(f.scene, f.history, dialog);
+    PartSizeItemClick(f.edit, dialog);
     QVERIFY(checked);
 }
 
@@ -208,7 +208,7 @@ void SizeCommandsTest::partSizeWithoutPartDoesNothing()
     TForm6 dialog;
     int shown = 0;
     whenModal([](QDialog &) {}, &shown);
-    PartSizeItemClick(f.scene, f.history, dialog);
+    PartSizeItemClick(f.edit, dialog);
     QCoreApplication::processEvents();
     QCOMPARE(shown, 0);
     QCOMPARE(f.history.count(), 0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Ports.h"
+#include "scene/Ports.h"
 
 #include <QList>
 #include <QStringList>

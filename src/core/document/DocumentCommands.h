@@ -1,26 +1,21 @@
 #pragma once
 
-#include "Ports.h"
+#include "scene/Ports.h"
 
 #include <QString>
 
 namespace zel {
 
-class EditHistory;
-class Scene;
+class DocumentState;
 
 extern const char *const kDocumentFilter;
 
-// The document the window holds: its file name, whether it is modified,
-// and the File menu's New, Open, Save and Save As with the close prompt.
+// The File menu's New, Open, Save and Save As with the close prompt, over
+// the open document.
 class DocumentCommands
 {
 public:
-    DocumentCommands(Scene &scene, EditHistory &history, Dialogs &dialogs);
-
-    QString CurrentFileName;
-
-    bool isModified() const;
+    DocumentCommands(DocumentState &document, Dialogs &dialogs);
 
     void NewDocument();
     // New and Open ask about unsaved changes first, as closing does.
@@ -40,15 +35,11 @@ public:
     bool ConfirmClose();
     bool FormClose() { return ConfirmClose(); }
 
-    void setUntitledTitle();
-    void setNamedTitle();
-
 private:
     QString fileMessage(const char *ending) const;
     static QString fileMessage(const QString &path, const char *ending);
 
-    Scene &m_scene;
-    EditHistory &m_history;
+    DocumentState &m_document;
     Dialogs &m_dialogs;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "scene/Bitmap.h"
 
 #include <QImage>
 #include <QString>

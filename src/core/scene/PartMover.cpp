@@ -1,8 +1,7 @@
-#include "PartMover.h"
+#include "scene/PartMover.h"
 
-#include "EditCommands.h"
-#include "EditHistory.h"
-#include "Scene.h"
+#include "scene/EditCommands.h"
+#include "scene/Scene.h"
 
 namespace zel {
 
@@ -16,24 +15,9 @@ int snap(int d)
 
 } // namespace
 
-int virtualKey(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    default: return 0;
-    }
-}
-
-PartMover::PartMover(Scene &scene, EditHistory &history, MoveHost &host)
-    : m_scene(scene)
-    , m_history(history)
+PartMover::PartMover(EditCommands &edit, MoveHost &host)
+    : m_scene(edit.scene())
+    , m_edit(edit)
     , m_host(host)
 {
 }
@@ -41,18 +25,18 @@ PartMover::PartMover(Scene &scene, EditHistory &history, MoveHost &host)
 void PartMover::FormShow()
 {
     endDrag();
-    ShiftHeld = false;
+    m_shiftHeld = false;
 }
 
 void PartMover::placeTop(const QPoint &offset)
 {
     PartView &image = *m_scene.part(0).Image;
-    image.setBounds(QRect(DragOrigin + offset, image.bounds().size()));
+    image.setBounds(QRect(m_dragOrigin + offset, image.bounds().size()));
 }
 
 void PartMover::placeSnapped()
 {
-    const QPoint snapped(snap(DragOffset.x()), snap(DragOffset.y()));
+    const QPoint snapped(snap(m_dragOffset.x()), snap(m_dragOffset.y()));
     placeTop(snapped);
     m_scene.ui().setStatusText(1, UiState::offsetText(snapped.x(), snapped.y()));
 }
@@ -62,52 +46,58 @@ void PartMover::showTopBounds()
     m_scene.showTopBounds();
 }
 
-void PartMover::ImageMouseDown(PartView *image, Qt::MouseButton button, const QPoint &imagePoint)
+void PartMover::ImageMouseDown(PartView *image, bool leftButton, const QPoint &imagePoint)
 {
     // A press while a move runs belongs to that move: its origin must stay,
     // or the move entry it ends with could not be undone.
-    if (!image || Dragging)
+    if (!image || m_dragging)
         return;
-    DragOrigin = image->bounds().topLeft();
-    DragAnchor = DragOrigin + imagePoint;
-    if (button != Qt::LeftButton)
+    m_dragOrigin = image->bounds().topLeft();
+    m_dragAnchor = m_dragOrigin + imagePoint;
+    if (!leftButton)
         return;
     m_armed = image;
-    m_pressPoint = DragAnchor;
+    m_pressPoint = m_dragAnchor;
 }
 
-void PartMover::mouseMoved(const QPoint &point, bool overBackground)
+void PartMover::mouseMoved(const PointerEvent &event)
 {
-    if (m_armed && !Dragging) {
+    const QPoint &point = event.point;
+    const bool overBackground = event.overBackground;
+    if (m_armed && !m_dragging) {
         if ((point - m_pressPoint).manhattanLength() < m_host.dragThreshold())
             return;
         // Beginning the drag completes the press as a click: the part is
         // selected (and raised) before it moves.
         PartView *image = m_armed;
         m_armed = nullptr;
-        ImageClick(m_scene, m_history, image);
+        m_edit.ImageClick(image);
         if (m_scene.isEmpty() || m_scene.part(0).Image.get() != image)
             return;
-        Dragging = true;
+        m_dragging = true;
+        // Shift pressed before the drag began snaps it from the start.
+        m_shiftHeld = m_shiftHeld || event.shift;
     }
-    if (!Dragging)
+    if (!m_dragging)
         return;
     m_host.showPointer(overBackground ? MoveHost::Pointer::Hand : MoveHost::Pointer::Forbidden);
     if (overBackground)
         Panel1DragOver(point);
 }
 
-void PartMover::mouseReleased(const QPoint &point, bool overBackground)
+void PartMover::mouseReleased(const PointerEvent &event)
 {
+    const QPoint &point = event.point;
+    const bool overBackground = event.overBackground;
     if (m_armed) {
         PartView *image = m_armed;
         m_armed = nullptr;
-        if (!Dragging) {
-            ImageClick(m_scene, m_history, image);
+        if (!m_dragging) {
+            m_edit.ImageClick(image);
             return;
         }
     }
-    if (!Dragging)
+    if (!m_dragging)
         return;
     if (overBackground) {
         Panel1DragOver(point);
@@ -122,32 +112,30 @@ void PartMover::Panel1DragOver(const QPoint &point)
 {
     if (m_scene.isEmpty())
         return;
-    Dragging = true;
-    DragOffset = point - DragAnchor;
-    if (ShiftHeld && !KeyboardMove) {
+    m_dragging = true;
+    m_dragOffset = point - m_dragAnchor;
+    if (m_shiftHeld && !m_keyboardMove) {
         // Modifier keys do not repeat here, so the snapped place follows the
         // pointer on every movement while Shift is down.
         placeSnapped();
         return;
     }
-    m_scene.ui().setStatusText(1, UiState::offsetText(DragOffset.x(), DragOffset.y()));
-    placeTop(DragOffset);
+    m_scene.ui().setStatusText(1, UiState::offsetText(m_dragOffset.x(), m_dragOffset.y()));
+    placeTop(m_dragOffset);
 }
 
 void PartMover::ImageDragDrop()
 {
     if (m_scene.isEmpty())
         return;
-    const PartView &image = *m_scene.part(0).Image;
-    m_history.AddHistoryEntry(MoveEntry, DragOrigin.x(), DragOrigin.y(), image.left(), image.top());
-    showTopBounds();
+    m_edit.commitMove(m_dragOrigin); // shows the part's bounds
     endDrag();
 }
 
 void PartMover::endDrag()
 {
-    Dragging = false;
-    KeyboardMove = false;
+    m_dragging = false;
+    m_keyboardMove = false;
     m_armed = nullptr;
     m_host.capturePointer(false);
     m_host.showPointer(MoveHost::Pointer::Normal);
@@ -162,62 +150,62 @@ void PartMover::cancel()
 
 void PartMover::MoveItemClick()
 {
-    if (m_scene.isEmpty() || Dragging)
+    if (m_scene.isEmpty() || m_dragging)
         return;
     const QRect bounds = m_scene.part(0).Image->bounds();
-    DragOrigin = bounds.topLeft();
-    DragAnchor = DragOrigin + QPoint(bounds.width() / 2, bounds.height() / 2);
-    DragOffset = QPoint(0, 0);
-    KeyboardMove = true;
-    Dragging = true;
+    m_dragOrigin = bounds.topLeft();
+    m_dragAnchor = m_dragOrigin + QPoint(bounds.width() / 2, bounds.height() / 2);
+    m_dragOffset = QPoint(0, 0);
+    m_keyboardMove = true;
+    m_dragging = true;
     m_host.capturePointer(true);
     m_host.showPointer(MoveHost::Pointer::Hand);
-    m_host.placePointer(DragAnchor);
-    Panel1DragOver(DragAnchor);
+    m_host.placePointer(m_dragAnchor);
+    Panel1DragOver(m_dragAnchor);
 }
 
 bool PartMover::WMKeyDown(int key)
 {
-    if (!Dragging || m_scene.isEmpty())
+    if (!m_dragging || m_scene.isEmpty())
         return false;
     switch (key) {
     case VkEscape:
         cancel();
         return true;
     case VkShift:
-        ShiftHeld = true;
-        if (!KeyboardMove) {
+        m_shiftHeld = true;
+        if (!m_keyboardMove) {
             placeSnapped();
         }
         return true;
     default:
         break;
     }
-    if (!KeyboardMove)
+    if (!m_keyboardMove)
         return false;
-    const int step = ShiftHeld ? 8 : 1;
+    const int step = m_shiftHeld ? 8 : 1;
     switch (key) {
-    case VkLeft: DragOffset.rx() -= step; break;
-    case VkUp: DragOffset.ry() -= step; break;
-    case VkRight: DragOffset.rx() += step; break;
-    case VkDown: DragOffset.ry() += step; break;
+    case VkLeft: m_dragOffset.rx() -= step; break;
+    case VkUp: m_dragOffset.ry() -= step; break;
+    case VkRight: m_dragOffset.rx() += step; break;
+    case VkDown: m_dragOffset.ry() += step; break;
     case VkReturn:
         ImageDragDrop(); // shows the part's bounds
-        ShiftHeld = false;
+        m_shiftHeld = false;
         return true;
     default:
         return false;
     }
-    m_scene.ui().setStatusText(1, UiState::offsetText(DragOffset.x(), DragOffset.y()));
-    placeTop(DragOffset);
-    m_host.placePointer(DragAnchor + DragOffset);
+    m_scene.ui().setStatusText(1, UiState::offsetText(m_dragOffset.x(), m_dragOffset.y()));
+    placeTop(m_dragOffset);
+    m_host.placePointer(m_dragAnchor + m_dragOffset);
     return true;
 }
 
 void PartMover::WMKeyUp(int key)
 {
     if (key == VkShift)
-        ShiftHeld = false;
+        m_shiftHeld = false;
 }
 
 } // namespace zel

@@ -4,9 +4,22 @@
 
 namespace zel {
 
-class EditHistory;
+class EditCommands;
 class PartView;
 class Scene;
+
+// A mouse event over the background as the mover takes it: where, in
+// background pixels, whether the pointer is over the background (where a
+// part can be dropped) and whether Shift is down.
+struct PointerEvent {
+    QPoint point;
+    bool overBackground = true;
+    bool shift = false;
+};
+
+// The keys the mover speaks, as the window's virtual key codes.
+enum MoveKey : int { VkReturn = 13, VkShift = 16, VkEscape = 27, VkLeft = 37, VkUp = 38,
+                     VkRight = 39, VkDown = 40 };
 
 // What moving a part needs from the window around it.
 class MoveHost
@@ -29,30 +42,32 @@ public:
 class PartMover
 {
 public:
-    PartMover(Scene &scene, EditHistory &history, MoveHost &host);
+    PartMover(EditCommands &edit, MoveHost &host);
 
-    QPoint DragOrigin;
-    QPoint DragAnchor;
-    QPoint DragOffset;
-    bool Dragging = false;
-    bool ShiftHeld = false;
-    bool KeyboardMove = false;
+    QPoint DragOrigin() const { return m_dragOrigin; }
+    QPoint DragAnchor() const { return m_dragAnchor; }
+    QPoint DragOffset() const { return m_dragOffset; }
+    bool Dragging() const { return m_dragging; }
+    bool ShiftHeld() const { return m_shiftHeld; }
+    bool KeyboardMove() const { return m_keyboardMove; }
 
     // The window was shown: no move in progress.
     void FormShow();
 
-    // Mouse events over the background, in background pixels. A press on a
-    // part arms a drag that begins once the pointer has travelled the drag
-    // threshold; a release without a drag is a plain click.
-    void ImageMouseDown(PartView *image, Qt::MouseButton button, const QPoint &imagePoint);
-    void mouseMoved(const QPoint &point, bool overBackground);
-    void mouseReleased(const QPoint &point, bool overBackground);
+    // Mouse events over the background. A left press on a part arms a drag
+    // that begins once the pointer has travelled the drag threshold; a
+    // release without a drag is a plain click. imagePoint is the press
+    // within the part.
+    void ImageMouseDown(PartView *image, bool leftButton, const QPoint &imagePoint);
+    void mouseMoved(const PointerEvent &event);
+    void mouseReleased(const PointerEvent &event);
 
     void Panel1DragOver(const QPoint &point);
     void ImageDragDrop();
     void MoveItemClick();
 
-    // Keys reaching the window; true when the key was used by a move.
+    // Keys reaching the window (MoveKey codes, others ignored); true when
+    // the key was used by a move.
     bool WMKeyDown(int key);
     void WMKeyUp(int key);
 
@@ -60,8 +75,6 @@ public:
     void partsChanged() { m_armed = nullptr; }
 
 private:
-    enum : int { VkReturn = 13, VkShift = 16, VkEscape = 27, VkLeft = 37, VkUp = 38,
-                 VkRight = 39, VkDown = 40 };
     void placeTop(const QPoint &offset);
     // The part at DragOffset rounded to the snap grid, shown in the status bar.
     void placeSnapped();
@@ -70,13 +83,16 @@ private:
     void endDrag();
 
     Scene &m_scene;
-    EditHistory &m_history;
+    EditCommands &m_edit;
     MoveHost &m_host;
+    QPoint m_dragOrigin;
+    QPoint m_dragAnchor;
+    QPoint m_dragOffset;
+    bool m_dragging = false;
+    bool m_shiftHeld = false;
+    bool m_keyboardMove = false;
     PartView *m_armed = nullptr;  // pressed part, drag not begun yet
     QPoint m_pressPoint;
 };
-
-// Qt key codes to the virtual key codes the mover speaks; 0 for others.
-int virtualKey(int qtKey);
 
 } // namespace zel

@@ -1,8 +1,7 @@
-#include "DocumentCommands.h"
+#include "document/DocumentCommands.h"
 
-#include "DocumentFile.h"
-#include "EditHistory.h"
-#include "Scene.h"
+#include "document/DocumentFile.h"
+#include "document/DocumentState.h"
 
 namespace zel {
 
@@ -25,31 +24,15 @@ FileRequest documentRequest(FileRequest::Mode mode, const QString &fileName)
 
 } // namespace
 
-DocumentCommands::DocumentCommands(Scene &scene, EditHistory &history, Dialogs &dialogs)
-    : m_scene(scene)
-    , m_history(history)
+DocumentCommands::DocumentCommands(DocumentState &document, Dialogs &dialogs)
+    : m_document(document)
     , m_dialogs(dialogs)
 {
 }
 
-bool DocumentCommands::isModified() const
-{
-    return m_history.HistoryPos > 0;
-}
-
-void DocumentCommands::setUntitledTitle()
-{
-    m_scene.ui().setTitle(kProductName + QStringLiteral(" - (無題)"));
-}
-
-void DocumentCommands::setNamedTitle()
-{
-    m_scene.ui().setTitle(kProductName + QStringLiteral(" - ") + CurrentFileName);
-}
-
 QString DocumentCommands::fileMessage(const char *ending) const
 {
-    return fileMessage(CurrentFileName, ending);
+    return fileMessage(m_document.CurrentFileName(), ending);
 }
 
 QString DocumentCommands::fileMessage(const QString &path, const char *ending)
@@ -59,12 +42,13 @@ QString DocumentCommands::fileMessage(const QString &path, const char *ending)
 
 void DocumentCommands::NewDocument()
 {
-    m_history.ClearHistory();
-    m_scene.removeAllParts();
-    m_scene.setFrameSize(520, 392);
-    CurrentFileName.clear();
-    m_scene.ClearSelection();
-    setUntitledTitle();
+    Scene &scene = m_document.scene();
+    m_document.history().ClearHistory();
+    scene.removeAllParts();
+    scene.setFrameSize(520, 392);
+    m_document.setCurrentFileName(QString());
+    scene.ClearSelection();
+    m_document.setUntitledTitle();
 }
 
 void DocumentCommands::NewItemClick()
@@ -103,16 +87,16 @@ bool DocumentCommands::openFile(const QString &path)
         return false;
     }
     NewDocument();
-    loadDocumentContents(m_scene, contents);
-    CurrentFileName = path;
-    setNamedTitle();
-    m_history.ClearHistory();
+    loadDocumentContents(m_document.scene(), contents);
+    m_document.setCurrentFileName(path);
+    m_document.setNamedTitle();
+    m_document.history().ClearHistory();
     return true;
 }
 
 void DocumentCommands::SaveItemClick()
 {
-    if (!CurrentFileName.isEmpty())
+    if (!m_document.CurrentFileName().isEmpty())
         SaveDocument();
     else
         SaveAsItemClick();
@@ -120,10 +104,11 @@ void DocumentCommands::SaveItemClick()
 
 void DocumentCommands::SaveAsItemClick()
 {
-    const QString path = m_dialogs.chooseFile(documentRequest(FileRequest::Save, CurrentFileName));
+    const QString path =
+        m_dialogs.chooseFile(documentRequest(FileRequest::Save, m_document.CurrentFileName()));
     if (path.isEmpty())
         return;
-    CurrentFileName = path;
+    m_document.setCurrentFileName(path);
     SaveDocument();
 }
 
@@ -131,7 +116,7 @@ bool DocumentCommands::SaveDocument()
 {
     // The new file replaces the old one only once it is complete, so a
     // failed save leaves the previous file as it was.
-    switch (saveDocumentFile(CurrentFileName, m_scene)) {
+    switch (saveDocumentFile(m_document.CurrentFileName(), m_document.scene())) {
     case SaveError::Create:
         m_dialogs.showMessage(fileMessage(">の作成に失敗しました"));
         return false;
@@ -141,26 +126,26 @@ bool DocumentCommands::SaveDocument()
     case SaveError::None:
         break;
     }
-    m_history.ClearHistory();
-    setNamedTitle();
+    m_document.history().ClearHistory();
+    m_document.setNamedTitle();
     return true;
 }
 
 bool DocumentCommands::ConfirmClose()
 {
-    if (!isModified())
+    if (!m_document.isModified())
         return true;
-    const QString first = CurrentFileName.isEmpty() ? QStringLiteral("編集されています。")
+    const QString first = m_document.CurrentFileName().isEmpty() ? QStringLiteral("編集されています。")
                                                     : QStringLiteral("内容が変更されています。");
     switch (m_dialogs.askYesNoCancel(kProductName, first + QStringLiteral("\r\n保存しますか？"))) {
     case Answer::No:
         return true;
     case Answer::Yes: {
         const QString path =
-            m_dialogs.chooseFile(documentRequest(FileRequest::Save, CurrentFileName));
+            m_dialogs.chooseFile(documentRequest(FileRequest::Save, m_document.CurrentFileName()));
         if (path.isEmpty())
             return false;
-        CurrentFileName = path;
+        m_document.setCurrentFileName(path);
         // Going on after a failed save would throw the work away.
         return SaveDocument();
     }

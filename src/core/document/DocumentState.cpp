@@ -1,0 +1,35 @@
+#include "document/DocumentState.h"
+
+namespace zel {
+
+namespace {
+
+const QString kProductName = QStringLiteral("Zelvane");
+
+} // namespace
+
+DocumentState::DocumentState()
+    : m_scene(m_ui)
+    , m_edit(m_scene, m_history)
+    , m_pictures(m_edit, m_jpeg)
+{
+    setUntitledTitle();
+}
+
+DocumentState::~DocumentState()
+{
+    // No entry may outlive the scene it refers to.
+    m_history.ClearHistory();
+}
+
+void DocumentState::setUntitledTitle()
+{
+    m_ui.setTitle(kProductName + QStringLiteral(" - (無題)"));
+}
+
+void DocumentState::setNamedTitle()
+{
+    m_ui.setTitle(kProductName + QStringLiteral(" - ") + m_currentFileName);
+}
+
+} // namespace zel
