@@ -53,7 +53,7 @@ void DocumentCommands::NewDocument()
 
 void DocumentCommands::NewItemClick()
 {
-    if (ConfirmClose())
+    if (!m_document.scene().isEmpty() && ConfirmClose())
         NewDocument();
 }
 
@@ -96,6 +96,8 @@ bool DocumentCommands::openFile(const QString &path)
 
 void DocumentCommands::SaveItemClick()
 {
+    if (m_document.scene().isEmpty())
+        return;
     if (!m_document.CurrentFileName().isEmpty())
         SaveDocument();
     else
@@ -104,6 +106,8 @@ void DocumentCommands::SaveItemClick()
 
 void DocumentCommands::SaveAsItemClick()
 {
+    if (m_document.scene().isEmpty())
+        return;
     const QString path =
         m_dialogs.chooseFile(documentRequest(FileRequest::Save, m_document.CurrentFileName()));
     if (path.isEmpty())

@@ -18,7 +18,8 @@ public:
     DocumentCommands(DocumentState &document, Dialogs &dialogs);
 
     void NewDocument();
-    // New and Open ask about unsaved changes first, as closing does.
+    // New and Open ask about unsaved changes first, as closing does. New,
+    // Save and Save As are offered only while the scene has parts.
     void NewItemClick();
     void OpenItemClick();
     // Opens a chosen file (also what dropping a document on the window

@@ -400,13 +400,13 @@ std::function<void()> MainWindow::handlerFor(Item item)
     const bool hasParts = !m_scene.isEmpty();
     switch (item) {
     case Item::NewItem:
-        return [this, hasParts] { if (hasParts) m_document.NewItemClick(); };
+        return [this] { m_document.NewItemClick(); };
     case Item::OpenItem:
         return [this] { m_document.OpenItemClick(); };
     case Item::SaveItem:
-        return [this, hasParts] { if (hasParts) m_document.SaveItemClick(); };
+        return [this] { m_document.SaveItemClick(); };
     case Item::SaveAsItem:
-        return [this, hasParts] { if (hasParts) m_document.SaveAsItemClick(); };
+        return [this] { m_document.SaveAsItemClick(); };
     case Item::ExitItem:
         return [this] { ExitItemClick(); };
     case Item::UndoItem:
@@ -440,7 +440,7 @@ std::function<void()> MainWindow::handlerFor(Item item)
     case Item::SizeItem:
         return [this, &edit] { SizeItemClick(edit, *m_form2); };
     case Item::SelectItem:
-        return [this, &edit, hasParts] { if (hasParts) SelectItemClick(edit, *m_form7); };
+        return [this, &edit] { SelectItemClick(edit, *m_form7); };
     case Item::AboutItem:
         return [this] { m_aboutDlg1->ShowAbout(QStringLiteral("Zelvane"), windowIcon()); };
     case Item::PrintPreviewItem:
