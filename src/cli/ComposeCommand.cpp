@@ -27,7 +27,7 @@ QString help()
         "                           [--part FILE[@LEFT,TOP][:WxH][,mono][,gray][,opaque]]...\n"
         "\n"
         "Builds a document with a background of W x H pixels (default color\n"
-        "FFFFFF) and one part per --part, read from a BMP or JPEG file. Each part\n"
+        "FFFFFF) and one part per --part, read from a BMP, JPEG or PNG file. Each part\n"
         "is inserted as Paste from file inserts it: at (0, 0), at its own size,\n"
         "transparent, on top of the parts before it; so the first --part ends up\n"
         "at the bottom and the last one on top, selected. Then:\n"

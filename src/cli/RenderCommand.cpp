@@ -38,8 +38,7 @@ int runRender(const QStringList &args)
         return fail(kCommand, QStringLiteral("expected a document and an output file (see --help)"));
     const QString &documentPath = args[0];
     const QString &outputPath = args[1];
-    const bool png = pictureExtension(outputPath) == u".PNG";
-    if (!png && pictureKindOf(outputPath) == PictureKind::Unknown)
+    if (pictureKindOf(outputPath) == PictureKind::Unknown)
         return fail(kCommand, QStringLiteral("%1: unsupported output type (use .bmp, .jpg, .jpeg or .png)")
                                   .arg(outputPath));
 
@@ -54,9 +53,7 @@ int runRender(const QStringList &args)
         return fail(kCommand, QStringLiteral("not enough memory to render %1 x %2 pixels")
                                   .arg(scene.backgroundSize().width())
                                   .arg(scene.backgroundSize().height()));
-    const bool ok = png ? writePngFile(outputPath, picture, &error)
-                        : writePictureFile(outputPath, picture, &error);
-    if (!ok)
+    if (!writePictureFile(outputPath, picture, &error))
         return fail(kCommand, error);
     return 0;
 }

@@ -238,7 +238,7 @@ void TestCli::failures_data()
     row("compose with a broken JPEG", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("broken.jpg")},
         QStringLiteral("zelvane-cli compose: broken.jpg: JPEG ｴﾗｰ #53"), QStringLiteral("c.BMH"));
     row("compose with a part of another kind", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("broken.BMH")},
-        QStringLiteral("zelvane-cli compose: broken.BMH: not a BMP or JPEG file name"), QStringLiteral("c.BMH"));
+        QStringLiteral("zelvane-cli compose: broken.BMH: not a BMP, JPEG or PNG file name"), QStringLiteral("c.BMH"));
     row("compose with a zero part size", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp:0x3")},
         QStringLiteral("zelvane-cli compose: \"0x3\" is not a size WxH of positive whole numbers"), QStringLiteral("c.BMH"));
     row("compose placed beyond the range", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp@2147483647,0")},

@@ -14,6 +14,7 @@ class ScriptedDialogs : public Dialogs
 {
 public:
     std::deque<QString> files;             // answers to chooseFile; "" = cancel
+    std::deque<int> filters;               // the filter chosen with each file (0 if none)
     std::deque<Answer> answers;            // answers to askYesNoCancel
     std::deque<std::optional<Colour>> colours;
 
@@ -23,8 +24,12 @@ public:
     QStringList errors;
     QList<Colour> colourPresets;
 
-    QString chooseFile(const FileRequest &request) override
+    QString chooseFile(FileRequest &request) override
     {
+        if (!filters.empty()) {
+            request.selectedFilter = filters.front();
+            filters.pop_front();
+        }
         fileRequests << request;
         if (files.empty())
             return QString();

@@ -15,6 +15,9 @@ FileRequest documentRequest(FileRequest::Mode mode, const QString &fileName)
 {
     FileRequest request;
     request.mode = mode;
+    // The captions of the menu items that open them.
+    request.title = mode == FileRequest::Open ? QStringLiteral("開く")
+                                              : QStringLiteral("名前を付けて保存");
     request.filter = QString::fromUtf8(kDocumentFilter);
     request.defaultSuffix = QStringLiteral("BMH");
     request.fileName = fileName;
@@ -61,7 +64,8 @@ void DocumentCommands::OpenItemClick()
 {
     if (!ConfirmClose())
         return;
-    const QString path = m_dialogs.chooseFile(documentRequest(FileRequest::Open, QString()));
+    FileRequest request = documentRequest(FileRequest::Open, QString());
+    const QString path = m_dialogs.chooseFile(request);
     if (path.isEmpty())
         return;
     openFile(path);
@@ -108,8 +112,8 @@ void DocumentCommands::SaveAsItemClick()
 {
     if (m_document.scene().isEmpty())
         return;
-    const QString path =
-        m_dialogs.chooseFile(documentRequest(FileRequest::Save, m_document.CurrentFileName()));
+    FileRequest request = documentRequest(FileRequest::Save, m_document.CurrentFileName());
+    const QString path = m_dialogs.chooseFile(request);
     if (path.isEmpty())
         return;
     m_document.setCurrentFileName(path);
@@ -145,8 +149,8 @@ bool DocumentCommands::ConfirmClose()
     case Answer::No:
         return true;
     case Answer::Yes: {
-        const QString path =
-            m_dialogs.chooseFile(documentRequest(FileRequest::Save, m_document.CurrentFileName()));
+        FileRequest request = documentRequest(FileRequest::Save, m_document.CurrentFileName());
+        const QString path = m_dialogs.chooseFile(request);
         if (path.isEmpty())
             return false;
         m_document.setCurrentFileName(path);

@@ -17,11 +17,29 @@ PictureCommands::PictureCommands(EditCommands &edit, const JpegDecodeOptions &jp
 {
 }
 
+namespace {
+
+QString fileMessage(const QString &path, const QString &ending)
+{
+    return QStringLiteral("ﾌｧｲﾙ<") + path + QLatin1Char('>') + ending;
+}
+
+} // namespace
+
 bool PictureCommands::PastePictureFile(Dialogs &dialogs, const QString &path)
 {
     QString error;
-    const Bitmap bitmap = readPictureFile(path, m_jpeg, &error);
+    PictureFailure failure = PictureFailure::None;
+    const Bitmap bitmap = readPictureFile(path, m_jpeg, &error, &failure);
     if (bitmap.isNull()) {
+        // The JPEG library's own "JPEG ｴﾗｰ #n" is shown as it is; the rest
+        // in the program's words.
+        if (failure == PictureFailure::UnknownKind)
+            error = fileMessage(path, QStringLiteral("はﾋﾞｯﾄﾏｯﾌﾟ、JPEG、PNGのいずれでもありません"));
+        else if (failure == PictureFailure::Open)
+            error = fileMessage(path, QStringLiteral("のオープンに失敗しました"));
+        else if (!error.startsWith(QStringLiteral("JPEG ｴﾗｰ")))
+            error = fileMessage(path, QStringLiteral("の画像を読み込めませんでした"));
         dialogs.showError(error);
         return false;
     }
@@ -33,7 +51,9 @@ void PictureCommands::PasteFromFileItemClick(Dialogs &dialogs)
 {
     FileRequest request;
     request.mode = FileRequest::Open;
+    request.title = QStringLiteral("ﾌｧｲﾙから貼り付け");
     request.filter = QString::fromUtf8(kOpenPictureFilter);
+    request.preview = true;
     const QString path = dialogs.chooseFile(request);
     if (path.isEmpty())
         return;
@@ -47,16 +67,24 @@ void PictureCommands::SaveBitmapItemClick(Dialogs &dialogs)
         return;
     FileRequest request;
     request.mode = FileRequest::Save;
+    request.title = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存");
     request.filter = QString::fromUtf8(kSavePictureFilter);
     request.confirmOverwrite = true;
-    const QString path = dialogs.chooseFile(request);
+    request.suffixFromFilter = true;
+    QString path = dialogs.chooseFile(request);
     if (path.isEmpty())
         return;
-    if (pictureKindOf(path) == PictureKind::Unknown)
-        return; // nothing is written and nothing reported
-    QString error;
-    if (!writePictureFile(path, RenderScene(scene), &error))
-        dialogs.showError(error);
+    // A dialog that left the name bare: the filter chosen says the kind.
+    if (pictureExtension(path).isEmpty())
+        path += request.selectedFilter == 1 ? QStringLiteral(".jpg") : QStringLiteral(".bmp");
+    const PictureKind kind = pictureKindOf(path);
+    if (kind != PictureKind::Bmp && kind != PictureKind::Jpeg) {
+        dialogs.showMessage(fileMessage(
+            path, QStringLiteral("はﾋﾞｯﾄﾏｯﾌﾟ(.bmp)でもJPEG(.jpg)でもないため保存できません")));
+        return;
+    }
+    if (!writePictureFile(path, RenderScene(scene), nullptr))
+        dialogs.showError(fileMessage(path, QStringLiteral("の書き込みに失敗しました")));
 }
 
 void PictureCommands::SaveClipboardItemClick(ClipboardPort &clipboard)

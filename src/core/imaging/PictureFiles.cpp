@@ -7,6 +7,7 @@
 #include "fileio/NativePath.h"
 
 #include <QFile>
+#include <QImageReader>
 
 namespace zel {
 
@@ -41,28 +42,61 @@ PictureKind pictureKindOf(const QString &path)
         return PictureKind::Bmp;
     if (ext == u".JPG" || ext == u".JPEG")
         return PictureKind::Jpeg;
+    if (ext == u".PNG")
+        return PictureKind::Png;
     return PictureKind::Unknown;
 }
 
-Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error)
+namespace {
+
+Bitmap readPng(QIODevice &file, qint64 maxPixels, QString *why)
 {
-    const PictureKind kind = pictureKindOf(path);
-    if (kind == PictureKind::Unknown) {
-        if (error)
-            *error = QStringLiteral("%1: not a BMP or JPEG file name").arg(path);
+    QImageReader reader(&file, "png");
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+        *why = QStringLiteral("PNG: ") + reader.errorString();
         return {};
     }
+    if (qint64(size.width()) * size.height() > maxPixels) {
+        *why = QStringLiteral("PNG: %1 x %2 is more than the limit of %3 pixels")
+                   .arg(size.width()).arg(size.height()).arg(maxPixels);
+        return {};
+    }
+    reader.setAllocationLimit(0); // the size was checked against our own limit
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        *why = QStringLiteral("PNG: ") + reader.errorString();
+        return {};
+    }
+    return Bitmap::fromImage(image);
+}
+
+} // namespace
+
+Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error,
+                       PictureFailure *failure)
+{
+    const auto fail = [&](PictureFailure why, const QString &text) {
+        if (error)
+            *error = text;
+        if (failure)
+            *failure = why;
+        return Bitmap();
+    };
+    const PictureKind kind = pictureKindOf(path);
+    if (kind == PictureKind::Unknown)
+        return fail(PictureFailure::UnknownKind,
+                    QStringLiteral("%1: not a BMP, JPEG or PNG file name").arg(path));
     QFile file;
     QString reason;
-    if (!openForReading(file, path, &reason)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, reason);
-        return {};
-    }
+    if (!openForReading(file, path, &reason))
+        return fail(PictureFailure::Open, QStringLiteral("%1: %2").arg(path, reason));
     QString why;
     Bitmap bitmap;
     if (kind == PictureKind::Bmp) {
         bitmap = readBmp(file, &why, options.maxPixels);
+    } else if (kind == PictureKind::Png) {
+        bitmap = readPng(file, options.maxPixels, &why);
     } else if (file.size() > kMaxJpegFileBytes) {
         why = QStringLiteral("JPEG: file larger than %1 bytes").arg(kMaxJpegFileBytes);
     } else {
@@ -72,8 +106,10 @@ Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QS
         else
             bitmap = decodeJpeg(data, options, &why);
     }
-    if (bitmap.isNull() && error)
-        *error = why;
+    if (bitmap.isNull())
+        return fail(PictureFailure::Invalid, why);
+    if (failure)
+        *failure = PictureFailure::None;
     return bitmap;
 }
 
@@ -111,6 +147,12 @@ bool writePictureFile(const QString &path, const QImage &picture, QString *error
     return replaceWithPicture(path, error, [&](QIODevice &file, QString *why) {
         if (kind == PictureKind::Jpeg)
             return encodeJpeg(file, picture, why);
+        if (kind == PictureKind::Png) {
+            if (picture.save(&file, "PNG"))
+                return true;
+            *why = QStringLiteral("PNG write failed");
+            return false;
+        }
         Bitmap bitmap;
         bitmap.image = picture.convertToFormat(QImage::Format_BGR888);
         bitmap.depth = 24;
@@ -118,14 +160,5 @@ bool writePictureFile(const QString &path, const QImage &picture, QString *error
     });
 }
 
-bool writePngFile(const QString &path, const QImage &picture, QString *error)
-{
-    return replaceWithPicture(path, error, [&](QIODevice &file, QString *why) {
-        if (picture.save(&file, "PNG"))
-            return true;
-        *why = QStringLiteral("PNG write failed");
-        return false;
-    });
-}
 
 } // namespace zel

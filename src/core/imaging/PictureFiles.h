@@ -8,27 +8,28 @@
 
 namespace zel {
 
-enum class PictureKind { Unknown, Bmp, Jpeg };
+enum class PictureKind { Unknown, Bmp, Jpeg, Png };
 
-// The kind of a picture file by its name: the extension from the last "."
-// after the last "/", dot included, ASCII letters upper-cased, compared with
-// ".BMP", ".JPG" and ".JPEG".
+// Why a picture file could not be read.
+enum class PictureFailure { None, UnknownKind, Open, Invalid };
+
 // The extension as the program compares it: from the last "." after the
 // last "/", dot included, ASCII letters upper-cased; empty when none.
 QString pictureExtension(const QString &path);
 
+// The kind of a picture file by that extension: ".BMP", ".JPG" and ".JPEG",
+// ".PNG".
 PictureKind pictureKindOf(const QString &path);
 
-// Reads a BMP or JPEG file by its kind. Unknown kinds, unreadable files and
-// invalid pictures give a null Bitmap and *error.
-Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error);
+// Reads a BMP, JPEG or PNG file by its kind. Unknown kinds, unreadable files
+// and invalid pictures give a null Bitmap, *error and *failure. A PNG with
+// alpha is blended over white.
+Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error,
+                       PictureFailure *failure = nullptr);
 
-// Writes the picture as a 24-bit BMP or a JPEG (quality 90, baseline) by the
-// name's kind. The file is replaced only once the new one is complete. An
-// unknown kind writes nothing and counts as success.
+// Writes the picture as a 24-bit BMP, a JPEG (quality 90, baseline) or a
+// PNG by the name's kind. The file is replaced only once the new one is
+// complete. An unknown kind writes nothing and counts as success.
 bool writePictureFile(const QString &path, const QImage &picture, QString *error);
-
-// Writes the picture as a PNG file, replaced the same way.
-bool writePngFile(const QString &path, const QImage &picture, QString *error);
 
 } // namespace zel

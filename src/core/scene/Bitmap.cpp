@@ -1,5 +1,7 @@
 #include "Bitmap.h"
 
+#include <QPainter>
+
 namespace zel {
 
 Bitmap Bitmap::fromImage(const QImage &image)
@@ -38,9 +40,22 @@ Bitmap Bitmap::fromImage(const QImage &image)
         b.depth = 32;
         break;
     default:
-        // Alpha is not part of a picture here: flatten it away.
-        b.image = image.convertToFormat(QImage::Format_RGB32);
         b.depth = 32;
+        if (!image.hasAlphaChannel()) {
+            b.image = image.convertToFormat(QImage::Format_RGB32);
+            break;
+        }
+        // Alpha is not part of a picture here: what a browser would show
+        // see-through is laid over white, which transparent mode then lets
+        // the background show through.
+        b.image = QImage(image.size(), QImage::Format_RGB32);
+        if (b.image.isNull())
+            break;
+        b.image.fill(Qt::white);
+        {
+            QPainter painter(&b.image);
+            painter.drawImage(0, 0, image);
+        }
         break;
     }
     return b;

@@ -35,7 +35,8 @@ struct Bitmap {
     int height() const { return image.height(); }
 
     // Wraps an image, choosing the stored depth from its format and
-    // converting formats we do not hold to the nearest one we do.
+    // converting formats we do not hold to the nearest one we do. An image
+    // with alpha is blended over white.
     static Bitmap fromImage(const QImage &image);
 
     friend bool operator==(const Bitmap &a, const Bitmap &b)

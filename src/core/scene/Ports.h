@@ -15,10 +15,19 @@ namespace zel {
 struct FileRequest {
     enum Mode { Open, Save };
     Mode mode = Open;
+    QString title;
     QString filter;
     QString defaultSuffix;   // added to a typed name without one
     QString fileName;        // preset name
     bool confirmOverwrite = false;
+    // A typed name without an extension gets the first one of the filter
+    // chosen, and the overwrite question is asked for that name.
+    bool suffixFromFilter = false;
+    // Shows a preview of the picture file chosen.
+    bool preview = false;
+
+    // Set by the dialog: the index of the filter chosen (0 for the first).
+    int selectedFilter = 0;
 };
 
 enum class Answer { Ok, Yes, No, Cancel };
@@ -29,8 +38,9 @@ class Dialogs
 {
 public:
     virtual ~Dialogs() = default;
-    // The chosen full path, or an empty string when cancelled.
-    virtual QString chooseFile(const FileRequest &request) = 0;
+    // The chosen full path, or an empty string when cancelled; the request
+    // receives the filter chosen.
+    virtual QString chooseFile(FileRequest &request) = 0;
     // Yes/No/Cancel question without an icon, Yes the default.
     virtual Answer askYesNoCancel(const QString &caption, const QString &text) = 0;
     // A plain message with an OK button.

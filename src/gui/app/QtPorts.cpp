@@ -1,11 +1,17 @@
 #include "QtPorts.h"
 
+#include "imaging/PictureFiles.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace zel {
@@ -27,10 +33,49 @@ QString QtDialogs::qtFilter(const QString &filter)
     return entries.join(QStringLiteral(";;"));
 }
 
-QString QtDialogs::chooseFile(const FileRequest &request)
+namespace {
+
+// The first extension a Qt filter entry names ("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)" -> "bmp").
+QString firstSuffix(const QString &qtFilterEntry)
 {
-    QFileDialog dialog(m_owner);
-    dialog.setNameFilter(qtFilter(request.filter));
+    const qsizetype star = qtFilterEntry.indexOf(QStringLiteral("*."));
+    if (star < 0)
+        return QString();
+    QString suffix = qtFilterEntry.mid(star + 2);
+    const qsizetype end = suffix.indexOf(QRegularExpression(QStringLiteral("[ ;)]")));
+    return end < 0 ? suffix : suffix.left(end);
+}
+
+// The picture file under the cursor, scaled to fit, read by our own readers.
+void showPreview(QLabel *label, const QString &path)
+{
+    QString error;
+    JpegDecodeOptions options;
+    options.maxPixels = qint64(1) << 26; // a preview need not hold huge pictures
+    const Bitmap bitmap = QFileInfo(path).isFile() ? readPictureFile(path, options, &error)
+                                                   : Bitmap();
+    if (bitmap.isNull()) {
+        label->setPixmap(QPixmap());
+        return;
+    }
+    const QSize box = label->size();
+    QImage image = bitmap.image;
+    if (image.width() > box.width() || image.height() > box.height())
+        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    label->setPixmap(QPixmap::fromImage(image));
+}
+
+} // namespace
+
+QString QtDialogs::chooseFile(FileRequest &request)
+{
+    QFileDialog dialog(m_owner, request.title);
+    // Qt's own dialog, so that the preview fits in and the texts follow
+    // the program's translation.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    const QString filter = qtFilter(request.filter);
+    const QStringList filters = filter.split(QStringLiteral(";;"));
+    dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (request.mode == FileRequest::Open) {
@@ -41,10 +86,29 @@ QString QtDialogs::chooseFile(const FileRequest &request)
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     }
+    if (request.suffixFromFilter) {
+        // The dialog adds the suffix before it asks about overwriting, so
+        // the question is about the name that will be written.
+        dialog.setDefaultSuffix(firstSuffix(filters.value(0)));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString &entry) { dialog.setDefaultSuffix(firstSuffix(entry)); });
+    }
+    if (request.preview) {
+        auto *preview = new QLabel(&dialog);
+        preview->setObjectName(QStringLiteral("preview"));
+        preview->setFixedSize(160, 160);
+        preview->setAlignment(Qt::AlignCenter);
+        preview->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+            grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
+        QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
+                         [preview](const QString &path) { showPreview(preview, path); });
+    }
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    request.selectedFilter = qMax(0, int(filters.indexOf(dialog.selectedNameFilter())));
     return dialog.selectedFiles().constFirst();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Ports.h"
+#include "scene/Ports.h"
 
 class QWidget;
 
@@ -11,7 +11,7 @@ class QtDialogs : public Dialogs
 {
 public:
     explicit QtDialogs(QWidget *owner) : m_owner(owner) {}
-    QString chooseFile(const FileRequest &request) override;
+    QString chooseFile(FileRequest &request) override;
     Answer askYesNoCancel(const QString &caption, const QString &text) override;
     void showMessage(const QString &text) override;
     void showError(const QString &text) override;

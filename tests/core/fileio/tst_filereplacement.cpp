@@ -69,11 +69,7 @@ Writer writerFor(const QString &kind, const Scene &scene)
             *error = printer.error();
             return ok;
         };
-    if (kind == u"png")
-        return [&scene](const QString &path, QString *error) {
-            return writePngFile(path, RenderScene(scene), error);
-        };
-    return [&scene](const QString &path, QString *error) { // .bmp and .jpg by the name
+    return [&scene](const QString &path, QString *error) { // .bmp, .jpg and .png by the name
         return writePictureFile(path, RenderScene(scene), error);
     };
 }

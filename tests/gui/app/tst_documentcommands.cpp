@@ -429,14 +429,30 @@ void DocumentCommandsTest::brokenJpegChangesNothing()
 
 void DocumentCommandsTest::unknownKindInsertsNothing()
 {
-    const QString file = path(QStringLiteral("picture.png"));
+    const QString file = path(QStringLiteral("picture.gif"));
     QVERIFY(WindowFixture::solid(4, 4, 0xFF000000u).save(file, "PNG"));
     WindowFixture f;
     f.dialogs.files.push_back(file);
     f.window->trigger(Item::PasteFromFileItem);
     QCOMPARE(f.scene().count(), 0);
     QCOMPARE(f.history().count(), 0);
-    QCOMPARE(f.dialogs.errors.size(), 1);
+    QCOMPARE(f.dialogs.errors,
+             QStringList{QStringLiteral("ﾌｧｲﾙ<") + file + QStringLiteral(">はﾋﾞｯﾄﾏｯﾌﾟ、JPEG、PNGのいずれでもありません")});
+    QCOMPARE(f.dialogs.fileRequests.first().title, QStringLiteral("ﾌｧｲﾙから貼り付け"));
+    QVERIFY(f.dialogs.fileRequests.first().preview);
+
+    // A PNG with alpha comes in laid over white: what was see-through
+    // stays so in transparent mode.
+    const QString png = path(QStringLiteral("alpha.png"));
+    QImage alpha(2, 1, QImage::Format_ARGB32);
+    alpha.setPixel(0, 0, 0x00000000u);
+    alpha.setPixel(1, 0, 0xFF102030u);
+    QVERIFY(alpha.save(png, "PNG"));
+    f.dialogs.files.push_back(png);
+    f.window->trigger(Item::PasteFromFileItem);
+    QCOMPARE(f.scene().count(), 1);
+    QCOMPARE(f.scene().part(0).Source.image.pixel(0, 0), 0xFFFFFFFFu);
+    QCOMPARE(f.scene().part(0).Source.image.pixel(1, 0), 0xFF102030u);
 }
 
 void DocumentCommandsTest::saveBitmapWritesRenderedPicture()
@@ -444,14 +460,24 @@ void DocumentCommandsTest::saveBitmapWritesRenderedPicture()
     WindowFixture f;
     f.paste(40, 40, 0xFF00FF00u);
     f.scene().part(0).Image->setBounds(QRect(500, 370, 40, 40)); // clipped at the edge
-    f.dialogs.files.push_back(path(QStringLiteral("out.BMP")));
-    f.dialogs.files.push_back(path(QStringLiteral("out")));
-    f.window->trigger(Item::SaveBitmapItem);
-    f.window->trigger(Item::SaveBitmapItem);
+    // A bare name takes the extension of the filter chosen; a name of
+    // another kind is reported, and nothing is written.
+    for (const char *name : {"out.BMP", "out", "bare", "out.gif"})
+        f.dialogs.files.push_back(path(QString::fromLatin1(name)));
+    for (const int filter : {0, 0, 1, 0})
+        f.dialogs.filters.push_back(filter);
+    for (int i = 0; i < 4; ++i)
+        f.window->trigger(Item::SaveBitmapItem);
     QCOMPARE(f.dialogs.fileRequests.first().filter,
              QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg"));
+    QCOMPARE(f.dialogs.fileRequests.first().title, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存"));
     QVERIFY(f.dialogs.fileRequests.first().confirmOverwrite);
-    QVERIFY(!QFile::exists(path(QStringLiteral("out"))));
+    QCOMPARE(QImage(path(QStringLiteral("out.bmp")), "BMP").size(), QSize(514, 386));
+    QCOMPARE(QImage(path(QStringLiteral("bare.jpg")), "JPEG").size(), QSize(514, 386));
+    QCOMPARE(f.dialogs.messages,
+             QStringList{QStringLiteral("ﾌｧｲﾙ<") + path(QStringLiteral("out.gif"))
+                         + QStringLiteral(">はﾋﾞｯﾄﾏｯﾌﾟ(.bmp)でもJPEG(.jpg)でもないため保存できません")});
+    QVERIFY(!QFile::exists(path(QStringLiteral("out.gif"))));
     QImage written(path(QStringLiteral("out.BMP")), "BMP");
     QCOMPARE(written.size(), QSize(514, 386));
     QCOMPARE(written.convertToFormat(QImage::Format_RGB32),

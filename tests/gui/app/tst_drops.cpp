@@ -97,8 +97,8 @@ void DropsTest::documentAsksWhenModified()
 void DropsTest::otherFilesAreRefused_data()
 {
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("png") << QStringList{QStringLiteral("x.png")};
-    QTest::newRow("picture and png") << QStringList{QStringLiteral("a.bmp"), QStringLiteral("x.png")};
+    QTest::newRow("gif") << QStringList{QStringLiteral("x.gif")};
+    QTest::newRow("picture and gif") << QStringList{QStringLiteral("a.bmp"), QStringLiteral("x.gif")};
     QTest::newRow("two documents") << QStringList{QStringLiteral("a.BMH"), QStringLiteral("b.BMH")};
     QTest::newRow("document and picture") << QStringList{QStringLiteral("a.BMH"), QStringLiteral("a.bmp")};
 }
