@@ -166,20 +166,20 @@ void PartMover::MoveItemClick()
 
 bool PartMover::WMKeyDown(int key)
 {
+    if (key == VkShift) {
+        // Held before a drag begins, it snaps the drag from the start.
+        m_shiftHeld = true;
+        if (!m_dragging || m_scene.isEmpty())
+            return false;
+        if (!m_keyboardMove)
+            placeSnapped();
+        return true;
+    }
     if (!m_dragging || m_scene.isEmpty())
         return false;
-    switch (key) {
-    case VkEscape:
+    if (key == VkEscape) {
         cancel();
         return true;
-    case VkShift:
-        m_shiftHeld = true;
-        if (!m_keyboardMove) {
-            placeSnapped();
-        }
-        return true;
-    default:
-        break;
     }
     if (!m_keyboardMove)
         return false;

@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -119,9 +120,7 @@ void MainWindow::buildWindow()
     registerFontSubstitutions();
     setFont(proportionalGothic(15));
     setWindowIcon(applicationIcon());
-    resize(607, 506);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    placeOnScreen();
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -257,11 +256,40 @@ void MainWindow::FormResize()
         m_print->FormResize();
 }
 
+void MainWindow::placeOnScreen()
+{
+    // 607 x 506 with the frame, centred on the screen's available area. The
+    // frame is known once the window system has shown the window; until
+    // then it counts as none.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize(kOuterSize - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect outer(QPoint(0, 0), kOuterSize);
+        outer.moveCenter(screen->availableGeometry().center());
+        move(outer.topLeft()); // a window's position is its frame's
+    }
+    m_placedWithFrame = !frame.isNull();
+}
+
 void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        placeOnScreen();
+    }
     if (!event->spontaneous())
         FormShow();
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager frames the window after it is shown; place it again
+    // once, with the frame it got.
+    if (m_shownOnce && !m_placedWithFrame && windowHandle()
+        && !windowHandle()->frameMargins().isNull())
+        placeOnScreen();
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)

@@ -81,6 +81,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -90,6 +91,7 @@ private:
     void FormCreate();
     void FormShow();
     void FormResize();
+    void placeOnScreen();
     void buildWindow();
     void buildMenus();
     void bindUiState();
@@ -139,6 +141,9 @@ private:
     QWidget *m_panel3 = nullptr;
     QWidget *m_image1 = nullptr;
     bool m_menuPresent = true;
+    static constexpr QSize kOuterSize{607, 506};
+    bool m_shownOnce = false;
+    bool m_placedWithFrame = false;
     QScrollArea *m_scrollBox = nullptr;
     QWidget *m_panel1 = nullptr;
     Canvas *m_canvas = nullptr;

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QtTest>
 
 using namespace zel;
@@ -34,6 +36,7 @@ class EditCommandsTest : public QObject
 private slots:
     void startUpStateOfEveryItem_data();
     void startUpStateOfEveryItem();
+    void windowIsPlacedWithItsFrame();
     void captionsAndShortcuts();
     void menusOpenedWithAndWithoutParts();
     void hintsGoToPanelZero();
@@ -62,6 +65,19 @@ void EditCommandsTest::startUpStateOfEveryItem_data()
     for (int i = 0; i < kItemCount; ++i)
         QTest::newRow(itemName(Item(i))) << i << enabled.contains(Item(i))
                                          << (Item(i) == Item::TransparentModeItem);
+}
+
+void EditCommandsTest::windowIsPlacedWithItsFrame()
+{
+    // 607 x 506 frame included (the offscreen platform frames windows with
+    // two pixels a side), centred on the screen's available area.
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QCOMPARE(f.window->frameGeometry().size(), QSize(607, 506));
+    QVERIFY(f.window->size() != QSize(607, 506));
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY((f.window->frameGeometry().center() - available.center()).manhattanLength() <= 2);
 }
 
 void EditCommandsTest::startUpStateOfEveryItem()
