@@ -34,8 +34,11 @@ SKIPPED = 77
 # screenshot and the program's output.
 TIME_LIMIT = 180
 UNTITLED = 'Zelvane - (無題)'
-OPEN_DIALOG = '^Open$'
-SAVE_DIALOG = '^Save As$'
+# The file dialogs carry the captions of the items that open them.
+OPEN_DIALOG = '^開く$'
+SAVE_DIALOG = '^名前を付けて保存$'
+PASTE_DIALOG = '^ﾌｧｲﾙから貼り付け$'
+EXPORT_DIALOG = '^ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存$'
 SELECT_DIALOG = '^部品選択$'
 
 # The keyboard move: 3 single steps and 9 Shift steps of 8 to the right,
@@ -76,8 +79,7 @@ class Session:
         self.desktop = Desktop(self.xserver.display, os.path.join(self.work, 'shots'))
         print(f'Xvfb on display {self.xserver.display}')
 
-    def start_program(self):
-        self.runs += 1
+    def program_env(self):
         env = dict(os.environ)
         env.update({
             'DISPLAY': self.xserver.display,
@@ -90,7 +92,11 @@ class Session:
         for name in ('XDG_SESSION_TYPE', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORMTHEME',
                      'DBUS_SESSION_BUS_ADDRESS'):
             env.pop(name, None)
-        self.program = Program([self.args.program], env,
+        return env
+
+    def start_program(self, *arguments):
+        self.runs += 1
+        self.program = Program([self.args.program, *arguments], self.program_env(),
                                os.path.join(self.work, f'zelvane-{self.runs}.log'),
                                cwd=os.path.join(self.work, 'files'))
         self.main = self.desktop.find_window('^Zelvane - ', self.program.pid, timeout=30)
@@ -147,7 +153,7 @@ class Session:
 
     def paste_from_file(self, path):
         self.menu_command('alt+e', 'f')  # ﾌｧｲﾙから貼り付け(&F)...
-        self.through_file_dialog(OPEN_DIALOG, path)
+        self.through_file_dialog(PASTE_DIALOG, path)
         self.shot('pasted-' + os.path.basename(path))
 
     def move_top_part(self):
@@ -183,7 +189,7 @@ class Session:
 
     def export_picture(self, path):
         self.menu_command('alt+b', 's')  # ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存(&S)...
-        self.through_file_dialog(SAVE_DIALOG, path)
+        self.through_file_dialog(EXPORT_DIALOG, path)
         wait_until(f'{path} to be written', lambda: os.path.isfile(path), 10)
         return pictures.read_bmp(path)
 
@@ -277,6 +283,56 @@ class Session:
         exported = self.export_picture(self.file('exported-2.bmp'))
         self.compare('the picture exported after reopening', exported, self.rendered)
         self.quit()
+
+        # A document named on the command line opens at start-up, a
+        # relative name as a full path.
+        self.start_program(os.path.basename(self.document))
+        self.expect_title('Zelvane - ' + self.document)
+        self.quit()
+        self.open_from_the_desktop()
+
+    def open_from_the_desktop(self):
+        """gio opens the document with the program its desktop entry and
+        MIME type name, installed into a data folder of the test's own."""
+        tools = ('gio', 'update-desktop-database', 'update-mime-database')
+        if not all(shutil.which(t) for t in tools):
+            print(f'note: {", ".join(tools)} not all installed; opening through the desktop not checked')
+            return
+        share = os.path.join(self.work, 'share')
+        packaging = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'packaging')
+        os.makedirs(os.path.join(share, 'applications'), exist_ok=True)
+        os.makedirs(os.path.join(share, 'mime', 'packages'), exist_ok=True)
+        shutil.copy(os.path.join(packaging, 'zelvane.desktop'), os.path.join(share, 'applications'))
+        shutil.copy(os.path.join(packaging, 'zelvane-mime.xml'),
+                    os.path.join(share, 'mime', 'packages', 'zelvane.xml'))
+        subprocess.run(['update-desktop-database', os.path.join(share, 'applications')], check=True)
+        subprocess.run(['update-mime-database', os.path.join(share, 'mime')], check=True)
+        env = self.program_env()
+        env['XDG_DATA_DIRS'] = share
+        env['XDG_DATA_HOME'] = os.path.join(self.work, 'home', '.local', 'share')
+        env['PATH'] = os.path.dirname(self.args.program) + os.pathsep + env.get('PATH', '')
+        subprocess.run(['gio', 'open', self.document], env=env, check=True, timeout=30,
+                       cwd=os.path.join(self.work, 'files'))
+        title = '^Zelvane - ' + self.document.replace('.', '[.]') + '$'
+        window = wait_until('the program gio started to show the document', lambda: (
+            self.desktop.xdotool('search', '--onlyvisible', '--name', title, check=False).split()
+            or [None])[0], 30)
+        window = int(window)
+        pid = int(self.desktop.xdotool('getwindowpid', str(window)).strip())
+        self.desktop.focus(window)
+        self.shot('opened-by-gio')
+        self.desktop.key('alt+f')
+        self.desktop.wait_popup(pid, window)
+        self.desktop.key('x')  # 終了(&X)
+
+        def gone():
+            # Not our child: once it ends it may linger unreaped as a zombie.
+            try:
+                with open(f'/proc/{pid}/stat') as stat:
+                    return stat.read().rsplit(')', 1)[1].split()[0] == 'Z'
+            except OSError:
+                return True
+        wait_until('the program gio started to quit', gone, 20)
 
 
 def main():

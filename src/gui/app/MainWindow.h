@@ -76,6 +76,10 @@ public:
     // Runs an item's command as its menu item would.
     void trigger(Item item);
 
+    // Opens a document given at start-up, with Open's messages; the window
+    // stays untitled when it cannot.
+    void openAtStart(const QString &path) { m_document.openFile(path); }
+
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
