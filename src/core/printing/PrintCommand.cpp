@@ -130,6 +130,11 @@ void PrintItemClick(const Scene &scene, const PageSettings &settings, PrintState
         return;
     const int count = state.layout.pageCount();
     PrintDialogOptions &options = state.dialogOptions;
+    // Every job starts from one copy of all pages on the printer, whatever
+    // the last job chose.
+    options.copies = 1;
+    options.printToFile = false;
+    options.pageRange = false;
     if (count > 1) {
         options.offerPrintToFile = true;
         options.offerPageRange = true;
@@ -137,9 +142,6 @@ void PrintItemClick(const Scene &scene, const PageSettings &settings, PrintState
         options.fromPage = 1;
         options.toPage = count;
         options.maxPage = count;
-        options.copies = 1;
-        options.printToFile = false;
-        options.pageRange = false;
     } else if (options.offerPageRange) {
         // A range left from an earlier, longer job must not offer pages
         // this picture does not have.

@@ -267,6 +267,44 @@ private slots:
         QCOMPARE(pagesOnSheets(run.printer, run.state.layout), QList<int>{0});
     }
 
+    void everyJobStartsFromOneCopyOfAllPages_data()
+    {
+        QTest::addColumn<QSize>("earlier");
+        QTest::addColumn<QSize>("later");
+        QTest::addColumn<int>("sheets");
+        QTest::newRow("one page after one page") << QSize(640, 480) << QSize(640, 480) << 1;
+        QTest::newRow("one page after four") << QSize(643, 972) << QSize(640, 480) << 1;
+        QTest::newRow("four pages after one") << QSize(640, 480) << QSize(643, 972) << 4;
+    }
+    void everyJobStartsFromOneCopyOfAllPages()
+    {
+        QFETCH(QSize, earlier);
+        QFETCH(QSize, later);
+        QFETCH(int, sheets);
+        PrintRun run;
+        run.dialog.choose = [](PrintDialogOptions &options) {
+            options.copies = 3;
+            options.pageRange = true;
+            options.fromPage = 1;
+            options.toPage = 1;
+            options.printToFile = true;
+            options.outputFileName = QStringLiteral("/tmp/earlier.pdf");
+        };
+        PictureScene first(earlier);
+        run.run(first.scene);
+        QCOMPARE(run.printer.sheets.size(), size_t(3));
+
+        PictureScene second(later);
+        run.printer.sheets.clear();
+        run.dialog.choose = {};
+        run.run(second.scene);
+        QCOMPARE(run.dialog.offered.copies, 1);
+        QVERIFY(!run.dialog.offered.printToFile);
+        QVERIFY(!run.dialog.offered.pageRange);
+        QCOMPARE(int(run.printer.sheets.size()), sheets);
+        QVERIFY(run.printer.sheets.back().output.isEmpty());
+    }
+
     void cancelledDialogPrintsNothing()
     {
         PictureScene picture(QSize(800, 600));
