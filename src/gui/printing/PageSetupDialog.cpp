@@ -141,9 +141,13 @@ void TForm3::FormCreate()
 
 void TForm3::showEvent(QShowEvent *event)
 {
-    if (QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
-    FormShow();
+    // Restoring the dialog from minimised is no new showing: the device mode
+    // saved when it opened must stay what Cancel puts back.
+    if (!event->spontaneous()) {
+        if (QScreen *screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
+        FormShow();
+    }
     QDialog::showEvent(event);
 }
 

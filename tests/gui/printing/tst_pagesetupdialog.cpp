@@ -302,6 +302,7 @@ private slots:
         QTest::newRow("Cancel button") << "button";
         QTest::newRow("Esc") << "escape";
         QTest::newRow("close box") << "close";
+        QTest::newRow("Cancel after restoring from minimised") << "restored";
     }
     void cancelPutsEverythingBack()
     {
@@ -313,12 +314,18 @@ private slots:
             chooseOrientation(d, 1);
             typeMargin(d, 0, QStringLiteral("5"));
             QVERIFY(f.printer.devMode != before);
-            if (how == QLatin1String("button"))
+            if (how == QLatin1String("restored")) {
+                d.setWindowState(Qt::WindowMinimized);
+                d.setWindowState(Qt::WindowNoState);
+                QVERIFY(d.RadioItems[1]->isChecked());
                 QTest::mouseClick(d.Button2, Qt::LeftButton);
-            else if (how == QLatin1String("escape"))
+            } else if (how == QLatin1String("button")) {
+                QTest::mouseClick(d.Button2, Qt::LeftButton);
+            } else if (how == QLatin1String("escape")) {
                 QTest::keyClick(&d, Qt::Key_Escape);
-            else
+            } else {
                 d.close();
+            }
         });
         QCOMPARE(result, int(QDialog::Rejected));
         QCOMPARE(f.printer.devMode, before);
