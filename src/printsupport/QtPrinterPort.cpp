@@ -54,6 +54,22 @@ QList<QPageSize> QtPrinterPort::currentSizes() const
     return QPrinterInfo::printerInfo(m_printer.printerName()).supportedPageSizes();
 }
 
+QStringList QtPrinterPort::printerNames() const
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
+bool QtPrinterPort::selectPrinter(const QString &name)
+{
+    if (name.isEmpty() || !printerNames().contains(name))
+        return false;
+    if (name != m_printer.printerName()) {
+        m_printer.setOutputFormat(QPrinter::NativeFormat);
+        m_printer.setPrinterName(name);
+    }
+    return true;
+}
+
 bool QtPrinterPort::hasDevMode() const
 {
     return m_outputFile.isEmpty() && !m_printer.printerName().isEmpty()

@@ -5,6 +5,7 @@
 
 #include <QPageSize>
 #include <QPrinter>
+#include <QStringList>
 
 #include <memory>
 
@@ -31,6 +32,11 @@ public:
 
     // The id our paper lists give the index-th of a printer's sizes.
     static quint16 paperId(const QPageSize &size, int index);
+
+    // The printers the user can choose from.
+    QStringList printerNames() const;
+    // Makes the named printer current; false when there is none of that name.
+    bool selectPrinter(const QString &name);
 
     bool hasDevMode() const override;
     QString deviceName() const override;

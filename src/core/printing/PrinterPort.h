@@ -70,4 +70,14 @@ public:
     virtual void drawPage(const QImage &image, const QRect &dest) = 0;
 };
 
+// The printer setup: the user picks which printer is current.
+class PrinterChooserPort
+{
+public:
+    virtual ~PrinterChooserPort() = default;
+    // Shows the printers there are, the current one selected, and makes the
+    // user's choice current. False when the user cancels.
+    virtual bool choosePrinter() = 0;
+};
+
 } // namespace zel

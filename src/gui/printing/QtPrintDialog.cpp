@@ -1,6 +1,5 @@
 #include "QtPrintDialog.h"
 
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -61,12 +60,6 @@ bool QtPrintDialog::exec(PrintDialogOptions &options)
         }
     }
     return accepted;
-}
-
-void RunPrinterSetupDialog(QPrinter &printer, QWidget *parent)
-{
-    QPageSetupDialog dialog(&printer, parent);
-    dialog.exec();
 }
 
 } // namespace zel

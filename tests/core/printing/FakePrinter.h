@@ -97,6 +97,21 @@ public:
     }
 };
 
+// A printer setup that answers from a script: choose may make another
+// printer current and returns whether the user confirmed.
+class ScriptedPrinterChooser : public PrinterChooserPort
+{
+public:
+    std::function<bool()> choose;
+    int shown = 0;
+
+    bool choosePrinter() override
+    {
+        ++shown;
+        return choose && choose();
+    }
+};
+
 // A paper combo box without a widget.
 class FakeCombo : public PaperComboPort
 {

@@ -6,6 +6,7 @@
 #include "PdfTools.h"
 #include "PrintCommand.h"
 #include "PrinterSettings.h"
+#include "PrinterSetupDialog.h"
 #include "printsupport/QtPrinterPort.h"
 #include "Scene.h"
 #include "ScreenResolution.h"
@@ -18,7 +19,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -110,6 +113,28 @@ private slots:
         QCOMPARE(back.dmPaperSize, mode.dmPaperSize);
         QCOMPARE(back.dmPaperWidth, qint16(10000));
         QCOMPARE(back.dmPaperLength, qint16(14140));
+    }
+
+    void printerSetupOffersTheQueue()
+    {
+        QtPrinterPort printer;
+        QVERIFY(printer.printerNames().contains(kQueue));
+        QVERIFY(!printer.selectPrinter(QStringLiteral("NoSuchQueue")));
+        QCOMPARE(printer.deviceName(), kQueue);
+
+        QtPrinterChooser chooser(printer);
+        QString offered;
+        QTimer::singleShot(0, [&] {
+            auto *shown = qobject_cast<PrinterSetupDialog *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            offered = shown->chosenPrinter();
+            shown->Button1->click();
+        });
+        QVERIFY(chooser.choosePrinter());
+        QCOMPARE(offered, kQueue);
+        QCOMPARE(printer.deviceName(), kQueue);
+        QVERIFY(printer.hasDevMode());
     }
 
     void twoPagesThroughTheQueue()

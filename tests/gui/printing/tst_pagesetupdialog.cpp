@@ -28,7 +28,7 @@ struct Fixture {
     PageSettings settings;
     PaperList papers;
     MessageLog log;
-    int setups = 0;
+    ScriptedPrinterChooser chooser;
     std::unique_ptr<TForm3> dialog;
 
     Fixture()
@@ -38,8 +38,7 @@ struct Fixture {
                                     {QStringLiteral("A4"), kA4, 9},
                                     {QStringLiteral("B5"), kB5, 13}});
         RefreshPrinter(settings, printer);
-        dialog = std::make_unique<TForm3>(settings, papers, printer, log.fn(),
-                                          [this] { ++setups; });
+        dialog = std::make_unique<TForm3>(settings, papers, printer, log.fn(), &chooser);
     }
 
     // Runs the page setup command; while the dialog is up, act works on it
@@ -336,15 +335,61 @@ private slots:
         QCOMPARE(f.dialog->ComboBox1->currentIndex(), 1);
     }
 
-    void printerSetupChangesNothingHere()
+    void printerSetupKeepingThePrinterChangesNothing_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("same printer confirmed") << true;
+    }
+    void printerSetupKeepingThePrinterChangesNothing()
+    {
+        QFETCH(bool, confirmed);
+        Fixture f;
+        f.chooser.choose = [&] { return confirmed; };
+        f.pageSetup([&](TForm3 &d) {
+            chooseOrientation(d, 1);
+            QTest::mouseClick(d.Button3, Qt::LeftButton);
+            QCOMPARE(f.chooser.shown, 1);
+            QCOMPARE(f.printer.formQueries, 1);
+            QCOMPARE(d.ComboBox1->currentIndex(), 1);
+            QCOMPARE(d.Working.paperWidth, 297.0f);
+        });
+        // Cancel still puts back the device mode of the showing.
+        QCOMPARE(f.printer.devMode.dmOrientation, kDmPortrait);
+    }
+
+    void printerChosenInTheDialogBringsItsPapers()
     {
         Fixture f;
+        f.chooser.choose = [&] {
+            f.printer.device = QStringLiteral("Second");
+            f.printer.devMode.dmPaperSize = 13;
+            f.printer.forms[FakePrinter::formsKey(f.printer.device, f.printer.port)] =
+                FakePrinter::paperList({{QStringLiteral("A4"), kA4, 9},
+                                        {QStringLiteral("B5"), kB5, 13}});
+            return true;
+        };
+        DevMode chosen;
         f.pageSetup([&](TForm3 &d) {
+            chooseOrientation(d, 1);
+            const qint64 before = miniatureKey(d);
             QTest::mouseClick(d.Button3, Qt::LeftButton);
-            QCOMPARE(f.setups, 1);
-            QCOMPARE(d.ComboBox1->currentIndex(), 1);
-            QCOMPARE(d.Working.paperWidth, 210.0f);
+            chosen = f.printer.devMode;
+            QCOMPARE(d.ComboBox1->count(), 2);
+            QCOMPARE(d.ComboBox1->currentText(), QStringLiteral("B5"));
+            QCOMPARE(d.Working.paperWidth, 257.0f); // turned: landscape
+            QCOMPARE(d.Working.paperHeight, 182.0f);
+            QVERIFY(miniatureKey(d) != before);
+            choosePaper(d, 0);
+            QCOMPARE(f.printer.devMode.dmPaperSize, qint16(9));
         });
+        // Cancel gives the new printer its own device mode back and leaves
+        // its current paper selected; the printer stays chosen.
+        QCOMPARE(f.printer.devMode, chosen);
+        QCOMPARE(f.dialog->ComboBox1->currentText(), QStringLiteral("B5"));
+        QCOMPARE(f.settings.deviceName, QStringLiteral("Second"));
+        QCOMPARE(f.settings.paperWidth, 182.0f);
+        QVERIFY(f.settings.portrait);
     }
 
     void comboKeepsItsSelectionOnShowing()

@@ -9,6 +9,7 @@
 #include "PrintController.h"
 #include "QtPrintDialog.h"
 #include "PrinterSettings.h"
+#include "PrinterSetupDialog.h"
 #include "printsupport/QtPrinterPort.h"
 #include "Scene.h"
 #include "ScreenResolution.h"
@@ -18,6 +19,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QTimer>
 #include <QTemporaryDir>
@@ -295,6 +298,20 @@ private slots:
         options.copies = 7;
         QVERIFY(!dialog.exec(options));
         QCOMPARE(options.copies, 7);
+    }
+
+    void printerSetupDialogAsDesigned()
+    {
+        PrinterSetupDialog dialog({QStringLiteral("Office"), QStringLiteral("Lab")},
+                                  QStringLiteral("Lab"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+        QCOMPARE(dialog.Label1->text(), QStringLiteral("ﾌﾟﾘﾝﾀ名(&N):"));
+        QCOMPARE(dialog.Label1->buddy(), dialog.ComboBox1);
+        QCOMPARE(dialog.Button1->text(), QStringLiteral("OK"));
+        QVERIFY(dialog.Button1->isDefault());
+        QCOMPARE(dialog.Button2->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+        QCOMPARE(dialog.ComboBox1->count(), 2);
+        QCOMPARE(dialog.chosenPrinter(), QStringLiteral("Lab"));
     }
 
     void controllerOnTheRealPrinter()
