@@ -53,6 +53,9 @@ public:
     // paper currently set.
     virtual PrinterMetrics metrics() const = 0;
 
+    // True for a printer that writes files and nothing else: every job
+    // then needs a file from the print dialog.
+    virtual bool printsToFileOnly() const = 0;
     // Sends the next document to a file instead of the printer; an empty
     // path sends it to the printer again.
     virtual QString outputFile() const = 0;

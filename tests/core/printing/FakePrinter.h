@@ -21,6 +21,7 @@ public:
     // Scripted state.
     bool devModeAvailable = true; // false: no printer to report on
     bool devModeReachable = true; // false: the record cannot be reached
+    bool filesOnly = false;       // true: prints to files and nothing else
     QString device = QStringLiteral("Fake Printer");
     QString port = QStringLiteral("LPT1:");
     DevMode devMode;
@@ -60,6 +61,7 @@ public:
     bool writeDevMode(const DevMode &in) override;
     PaperList paperForms(const QString &device, const QString &port) const override;
     PrinterMetrics metrics() const override;
+    bool printsToFileOnly() const override { return filesOnly; }
     QString outputFile() const override { return output; }
     void setOutputFile(const QString &path) override;
     void setPortrait(bool value) override;

@@ -365,6 +365,26 @@ private slots:
         QCOMPARE(run.printer.events.last(), QStringLiteral("file:") + before);
     }
 
+    void printerOfFilesOnlyPrintsToTheChosenFile()
+    {
+        PictureScene picture(QSize(640, 480));
+        PrintRun run;
+        run.printer.filesOnly = true;
+        run.dialog.choose = [](PrintDialogOptions &options) { options.printToFile = false; };
+        run.run(picture.scene);
+        QVERIFY(run.dialog.offered.offerPrintToFile);
+        QVERIFY(run.dialog.offered.printToFile);
+        QVERIFY(run.printer.events.isEmpty());
+
+        run.dialog.choose = [](PrintDialogOptions &options) {
+            options.outputFileName = QStringLiteral("/tmp/only.pdf");
+        };
+        run.run(picture.scene);
+        QCOMPARE(run.printer.sheets.size(), size_t(1));
+        QCOMPARE(run.printer.sheets[0].output, QStringLiteral("/tmp/only.pdf"));
+        QVERIFY(run.log.shown.isEmpty());
+    }
+
     void printToFileWithoutANameIsCancelled()
     {
         PictureScene picture(QSize(800, 600));

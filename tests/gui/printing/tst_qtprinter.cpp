@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QPrintDialog>
 #include <QTimer>
@@ -105,25 +106,43 @@ private slots:
                  quint16(QtPrinterPort::kOwnPaperIdBase + 3));
     }
 
-    void noPrinterKeepsTheDefaults()
+    void noQueueOffersThePdfPrinter()
     {
         QtPrinterPort printer;
-        QVERIFY(!printer.hasDevMode());
+        QVERIFY(printer.hasDevMode());
+        QVERIFY(printer.printsToFileOnly());
+        QCOMPARE(printer.printerNames(), QStringList{kPdfPrinterName});
         PageSettings settings;
-        QVERIFY(!RefreshPrinter(settings, printer));
-        QVERIFY(settings.deviceName.isEmpty());
-        QCOMPARE(settings.devMode, DevMode());
+        QVERIFY(RefreshPrinter(settings, printer));
+        QCOMPARE(settings.deviceName, kPdfPrinterName);
 
         FakeCombo combo;
         PaperList papers;
         MessageLog log;
         LoadPaperList(settings, papers, printer, settings.deviceName, settings.port, combo,
                       log.fn());
-        QCOMPARE(papers.count, 0);
-        QVERIFY(combo.items.isEmpty());
         QVERIFY(log.shown.isEmpty());
+        // Every standard size but "custom", which has none.
+        QCOMPARE(papers.count, int(QPageSize::LastPageSize));
+        QCOMPARE(combo.items.size(), papers.count);
+        QVERIFY(!combo.items.contains(QString()));
+        QVERIFY(combo.current >= 0);
+        QCOMPARE(combo.items[combo.current], QPageSize(QPageSize::A4).name());
+        QCOMPARE(papers.sizes[size_t(combo.current)], (PaperSize{2100, 2970}));
         QCOMPARE(settings.paperWidth, 210.0f);
+        QCOMPARE(settings.paperHeight, 297.0f);
 
+        // A paper chosen in the page setup is the sheet printed on.
+        const int a3 = int(papers.names.indexOf(QPageSize(QPageSize::A3).name()));
+        QVERIFY(a3 >= 0);
+        DevMode mode = settings.devMode;
+        mode.dmPaperSize = qint16(papers.ids[size_t(a3)]);
+        WritePrinterDevMode(printer, mode);
+        QCOMPARE(printer.printer().pageLayout().pageSize().id(), QPageSize::A3);
+
+        QVERIFY(printer.selectPrinter(kPdfPrinterName));
+        QVERIFY(!printer.selectPrinter(QStringLiteral("No Such Queue")));
+        QVERIFY(printer.printsToFileOnly());
         // A printer that is not there is an error of the list, not an empty one.
         LoadPaperList(settings, papers, printer, QStringLiteral("No Such Queue"), QString(),
                       combo, log.fn());
@@ -323,11 +342,67 @@ private slots:
         PrintPorts ports;
         ports.showMessage = log.fn();
         PrintController controller(scene, ui, host, ports);
-        QVERIFY(!controller.printer().hasDevMode());
-        QCOMPARE(controller.pageSetupDialog().ComboBox1->count(), 0);
+        QVERIFY(controller.printer().hasDevMode());
+        QCOMPARE(controller.pageSetupDialog().ComboBox1->currentText(),
+                 QPageSize(QPageSize::A4).name());
         QCOMPARE(controller.settings().paperWidth, 210.0f);
         QVERIFY(log.shown.isEmpty());
         QVERIFY(controller.toolbar().parent() == &host.window);
+    }
+
+    void pdfPrinterWorksLikeAPrinter()
+    {
+        if (!HavePopplerTools())
+            QSKIP("pdfinfo (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("chosen.pdf"));
+        BareHost host;
+        RedScene picture(QSize(1300, 972));
+        MessageLog log;
+        PrintPorts ports;
+        ports.showMessage = log.fn();
+        ports.showPageSetup = [](TForm3 &dialog) {
+            dialog.show();
+            dialog.ComboBox1->setCurrentIndex(
+                dialog.ComboBox1->findText(QPageSize(QPageSize::A3).name()));
+            dialog.ComboBox1Change();
+            dialog.accept();
+            return dialog.result();
+        };
+        PrintController controller(picture.scene, picture.ui, host, ports);
+        controller.PageSetupItemClick();
+        QCOMPARE(controller.settings().paperWidth, 297.0f);
+
+        controller.PrintPreviewItemClick();
+        QCOMPARE(controller.pageView().image().size(), QSize(1122, 1587));
+        QVERIFY(controller.toolbar().SpeedButton_Next->isEnabled());
+        controller.ToolButton_CloseClick();
+
+        // The file is typed into the print dialog, as the user does.
+        QString problem = QStringLiteral("no print dialog");
+        QTimer::singleShot(0, [&] {
+            auto *shown = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            auto *file = shown->findChild<QLineEdit *>(QStringLiteral("filename"));
+            if (!file || !file->isEnabled()) {
+                problem = QStringLiteral("no file name box");
+                shown->reject();
+                return;
+            }
+            problem.clear();
+            file->setText(path);
+            shown->accept();
+        });
+        controller.PrintItemClick();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY2(log.shown.isEmpty(), qPrintable(log.shown.join(u'\n')));
+        const PdfInfo info = ReadPdfInfo(path);
+        QVERIFY2(info.ok, qPrintable(info.error));
+        QCOMPARE(info.pages, 2);
+        QVERIFY(near(info.pageSize, QPageSize(QPageSize::A3).size(QPageSize::Point)));
+        QCOMPARE(controller.state().dialogOptions.outputFileName, path);
     }
 
     void unwritableFileIsReported()
