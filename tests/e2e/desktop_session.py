@@ -34,8 +34,9 @@ SKIPPED = 77
 # screenshot and the program's output.
 TIME_LIMIT = 180
 UNTITLED = 'Zelvane - (無題)'
-OPEN_DIALOG = '^Open$'
-SAVE_DIALOG = '^Save As$'
+# Qt's file dialogs, in Japanese like the rest of the program.
+OPEN_DIALOG = '^開く$'
+SAVE_DIALOG = '^名前を付けて保存$'
 SELECT_DIALOG = '^部品選択$'
 
 # The keyboard move: 3 single steps and 9 Shift steps of 8 to the right,
