@@ -203,8 +203,8 @@ void QtPrinterPort::setOutputFile(const QString &path)
 {
     if (path == m_outputFile)
         return;
-    if (m_outputFile.isEmpty())
-        m_printerBeforeFile = m_printer.printerName();
+    if (m_outputFile.isEmpty()) // the PDF printer has no queue to go back to
+        m_printerBeforeFile = m_pdfPrinter ? QString() : m_printer.printerName();
     m_outputFile = path;
     if (!path.isEmpty()) {
         m_printer.setOutputFormat(QPrinter::PdfFormat);
