@@ -124,13 +124,6 @@ private slots:
         QCOMPARE(settings.devMode.dmOrientation, kDmLandscape); // the copy still renews
         QCOMPARE(settings.previousDeviceName, printer.device);
         QCOMPARE(printer.formQueries, 1);
-
-        printer.device = QStringLiteral("Other");
-        printer.forms[FakePrinter::formsKey(printer.device, printer.port)] =
-            FakePrinter::paperList({{QStringLiteral("A3"), kA3, 8}});
-        QVERIFY(FollowCurrentPrinter(settings, papers, printer, combo, log.fn()));
-        QCOMPARE(printer.formQueries, 2);
-        QCOMPARE(combo.items, QStringList{QStringLiteral("A3")});
     }
 
     void sameNameOnAnotherPortIsAnotherPrinter()
