@@ -12,7 +12,7 @@ mode=${1:-run}
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libbenchmark-dev clang libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig

@@ -16,6 +16,19 @@ qint32 tenths(qreal millimetres)
     return qint32(std::lround(millimetres * 10.0));
 }
 
+// The PDF printer's paper: every size Qt knows by name.
+const QList<QPageSize> &standardPageSizes()
+{
+    static const QList<QPageSize> sizes = [] {
+        QList<QPageSize> all;
+        for (int id = 0; id <= int(QPageSize::LastPageSize); ++id)
+            if (id != QPageSize::Custom) // in the midst of the ids, and no size
+                all.append(QPageSize(QPageSize::PageSizeId(id)));
+        return all;
+    }();
+    return sizes;
+}
+
 } // namespace
 
 QtPrinterPort::QtPrinterPort(const QString &printerName)
@@ -27,7 +40,10 @@ QtPrinterPort::QtPrinterPort(const QString &printerName)
     m_printer.setFullPage(false);
     m_printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     if (m_printer.printerName().isEmpty()) {
-        // No printer at all: PDF on the paper the page settings start with.
+        // No print queue: the PDF printer, on the paper the page settings
+        // start with.
+        m_pdfPrinter = true;
+        m_printer.setOutputFormat(QPrinter::PdfFormat);
         m_printer.setPageSize(QPageSize(QPageSize::A4));
         m_printer.setPageOrientation(QPageLayout::Portrait);
     }
@@ -51,24 +67,55 @@ quint16 QtPrinterPort::paperId(const QPageSize &size, int index)
 
 QList<QPageSize> QtPrinterPort::currentSizes() const
 {
+    if (m_pdfPrinter)
+        return standardPageSizes();
     return QPrinterInfo::printerInfo(m_printer.printerName()).supportedPageSizes();
+}
+
+QStringList QtPrinterPort::printerNames() const
+{
+    QStringList names = QPrinterInfo::availablePrinterNames();
+    if (names.isEmpty() || m_pdfPrinter)
+        names.append(kPdfPrinterName);
+    return names;
+}
+
+bool QtPrinterPort::selectPrinter(const QString &name)
+{
+    if (name.isEmpty() || !printerNames().contains(name))
+        return false;
+    if (name == kPdfPrinterName) {
+        if (!m_pdfPrinter)
+            m_printer.setOutputFormat(QPrinter::PdfFormat);
+        m_pdfPrinter = true;
+        return true;
+    }
+    if (m_pdfPrinter || name != m_printer.printerName()) {
+        m_printer.setOutputFormat(QPrinter::NativeFormat);
+        m_printer.setPrinterName(name);
+    }
+    m_pdfPrinter = false;
+    return true;
 }
 
 bool QtPrinterPort::hasDevMode() const
 {
-    return m_outputFile.isEmpty() && !m_printer.printerName().isEmpty()
-        && !QPrinterInfo::printerInfo(m_printer.printerName()).isNull();
+    if (!m_outputFile.isEmpty())
+        return false;
+    return m_pdfPrinter
+        || (!m_printer.printerName().isEmpty()
+            && !QPrinterInfo::printerInfo(m_printer.printerName()).isNull());
 }
 
 QString QtPrinterPort::deviceName() const
 {
-    return m_printer.printerName();
+    return m_pdfPrinter ? kPdfPrinterName : m_printer.printerName();
 }
 
 QString QtPrinterPort::portName() const
 {
     // A CUPS queue hides its device behind its name; only a file differs.
-    return m_outputFile.isEmpty() ? QString() : QStringLiteral("FILE:");
+    return m_pdfPrinter || !m_outputFile.isEmpty() ? QStringLiteral("FILE:") : QString();
 }
 
 bool QtPrinterPort::readDevMode(DevMode &devMode) const
@@ -116,12 +163,17 @@ PaperList QtPrinterPort::paperForms(const QString &device, const QString &) cons
     PaperList list;
     if (device.isEmpty())
         return list;
-    const QPrinterInfo info = QPrinterInfo::printerInfo(device);
-    if (info.isNull()) {
-        list.count = -1;
-        return list;
+    QList<QPageSize> sizes;
+    if (device == kPdfPrinterName) {
+        sizes = standardPageSizes();
+    } else {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(device);
+        if (info.isNull()) {
+            list.count = -1;
+            return list;
+        }
+        sizes = info.supportedPageSizes();
     }
-    const QList<QPageSize> sizes = info.supportedPageSizes();
     list.count = qint32(sizes.size());
     for (int i = 0; i < sizes.size(); ++i) {
         const QSizeF mm = sizes[i].size(QPageSize::Millimeter);
@@ -151,8 +203,8 @@ void QtPrinterPort::setOutputFile(const QString &path)
 {
     if (path == m_outputFile)
         return;
-    if (m_outputFile.isEmpty())
-        m_printerBeforeFile = m_printer.printerName();
+    if (m_outputFile.isEmpty()) // the PDF printer has no queue to go back to
+        m_printerBeforeFile = m_pdfPrinter ? QString() : m_printer.printerName();
     m_outputFile = path;
     if (!path.isEmpty()) {
         m_printer.setOutputFormat(QPrinter::PdfFormat);

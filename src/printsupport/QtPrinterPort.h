@@ -5,6 +5,7 @@
 
 #include <QPageSize>
 #include <QPrinter>
+#include <QStringList>
 
 #include <memory>
 
@@ -12,12 +13,16 @@ class QPainter;
 
 namespace zel {
 
+// The printer that writes PDF files, offered where there is no print queue.
+inline const QString kPdfPrinterName = QStringLiteral("PDFﾌｧｲﾙ");
+
 // The printer interface over Qt Print Support: the current printer is a
 // QPrinter, at first on Qt's default printer (a CUPS queue). Paper ids are
 // the Windows ids QPageSize gives; the many sizes without one (0) or with
 // the "custom" id (256) get ids of ours from kOwnPaperIdBase up, which no
-// real paper id reaches. With no printer installed there is no device mode
-// and no paper list, and documents can only go to a PDF file.
+// real paper id reaches. With no print queue the current printer is the PDF
+// printer: Qt's standard page sizes, A4 at first, and every document goes
+// to the PDF file its job names.
 class QtPrinterPort : public PrinterPort
 {
 public:
@@ -32,6 +37,12 @@ public:
     // The id our paper lists give the index-th of a printer's sizes.
     static quint16 paperId(const QPageSize &size, int index);
 
+    // The printers the user can choose from: the print queues, and the PDF
+    // printer while there is none or while it is current.
+    QStringList printerNames() const;
+    // Makes the named printer current; false when there is none of that name.
+    bool selectPrinter(const QString &name);
+
     bool hasDevMode() const override;
     QString deviceName() const override;
     QString portName() const override;
@@ -39,6 +50,7 @@ public:
     bool writeDevMode(const DevMode &devMode) override;
     PaperList paperForms(const QString &device, const QString &port) const override;
     PrinterMetrics metrics() const override;
+    bool printsToFileOnly() const override { return m_pdfPrinter; }
     QString outputFile() const override { return m_outputFile; }
     void setOutputFile(const QString &path) override;
     void setPortrait(bool portrait) override;
@@ -58,6 +70,7 @@ private:
     PdfFileWriter m_pdf; // active while a document goes to a file
     QString m_outputFile;
     QString m_printerBeforeFile;
+    bool m_pdfPrinter = false;
     bool m_aborted = false;
 };
 

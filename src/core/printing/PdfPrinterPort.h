@@ -29,6 +29,7 @@ public:
     bool writeDevMode(const DevMode &) override { return false; }
     PaperList paperForms(const QString &, const QString &) const override { return {}; }
     PrinterMetrics metrics() const override;
+    bool printsToFileOnly() const override { return true; }
     QString outputFile() const override { return m_path; }
     void setOutputFile(const QString &path) override { m_path = path; }
     void setPortrait(bool portrait) override { m_portrait = portrait; }

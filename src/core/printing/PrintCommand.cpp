@@ -130,6 +130,14 @@ void PrintItemClick(const Scene &scene, const PageSettings &settings, PrintState
         return;
     const int count = state.layout.pageCount();
     PrintDialogOptions &options = state.dialogOptions;
+    // Every job starts from one copy of all pages on the printer, whatever
+    // the last job chose; a printer that only writes files has no other
+    // output to offer.
+    options.copies = 1;
+    options.printToFile = printer.printsToFileOnly();
+    options.pageRange = false;
+    if (options.printToFile)
+        options.offerPrintToFile = true;
     if (count > 1) {
         options.offerPrintToFile = true;
         options.offerPageRange = true;
@@ -137,9 +145,6 @@ void PrintItemClick(const Scene &scene, const PageSettings &settings, PrintState
         options.fromPage = 1;
         options.toPage = count;
         options.maxPage = count;
-        options.copies = 1;
-        options.printToFile = false;
-        options.pageRange = false;
     } else if (options.offerPageRange) {
         // A range left from an earlier, longer job must not offer pages
         // this picture does not have.
@@ -149,8 +154,11 @@ void PrintItemClick(const Scene &scene, const PageSettings &settings, PrintState
     }
     if (!dialog.exec(options))
         return;
+    // No file to print to: as good as cancelled.
+    if (printer.printsToFileOnly() && !options.printToFile)
+        return;
     if (options.printToFile && options.outputFileName.isEmpty())
-        return; // no file to print to: as good as cancelled
+        return;
 
     PrintRequest request;
     if (options.pageRange) {

@@ -16,7 +16,8 @@ inline const QString kPrintStartFailedText = QStringLiteral("印刷を開始で�
 inline const QString kPrintFailedText = QStringLiteral("印刷を完了できませんでした");
 
 // The print dialog's settings: what it offers, and the choices it comes back
-// with. The same options object serves every job of the run.
+// with. The same options object serves every job of the run; each job opens
+// it with one copy of all pages to the printer.
 struct PrintDialogOptions {
     // Offered choices; none until a job of more than one page sets them.
     bool offerPrintToFile = false;

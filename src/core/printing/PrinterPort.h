@@ -53,6 +53,9 @@ public:
     // paper currently set.
     virtual PrinterMetrics metrics() const = 0;
 
+    // True for a printer that writes files and nothing else: every job
+    // then needs a file from the print dialog.
+    virtual bool printsToFileOnly() const = 0;
     // Sends the next document to a file instead of the printer; an empty
     // path sends it to the printer again.
     virtual QString outputFile() const = 0;
@@ -68,6 +71,16 @@ public:
     // Draws the image stretched over dest, in printer pixels from the
     // printable area's corner (so a negative origin reaches the margin).
     virtual void drawPage(const QImage &image, const QRect &dest) = 0;
+};
+
+// The printer setup: the user picks which printer is current.
+class PrinterChooserPort
+{
+public:
+    virtual ~PrinterChooserPort() = default;
+    // Shows the printers there are, the current one selected, and makes the
+    // user's choice current. False when the user cancels.
+    virtual bool choosePrinter() = 0;
 };
 
 } // namespace zel

@@ -91,6 +91,16 @@ void LoadPaperList(PageSettings &settings, PaperList &papers, const PrinterPort 
     combo.setCurrentIndex(selected);
 }
 
+bool FollowCurrentPrinter(PageSettings &settings, PaperList &papers, const PrinterPort &printer,
+                          PaperComboPort &combo, const MessageFn &showMessage)
+{
+    if (!RefreshPrinter(settings, printer))
+        return false;
+    LoadPaperList(settings, papers, printer, settings.deviceName, settings.port, combo,
+                  showMessage);
+    return true;
+}
+
 void ReadPrinterDevMode(const PrinterPort &printer, DevMode &devMode)
 {
     if (!printer.hasDevMode())

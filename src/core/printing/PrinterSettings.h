@@ -20,6 +20,12 @@ void LoadPaperList(PageSettings &settings, PaperList &papers, const PrinterPort 
                    const QString &device, const QString &port, PaperComboPort &combo,
                    const MessageFn &showMessage);
 
+// What the page setup and preview commands do first: RefreshPrinter and,
+// when another printer has become current, LoadPaperList for it. True when
+// the printer changed.
+bool FollowCurrentPrinter(PageSettings &settings, PaperList &papers, const PrinterPort &printer,
+                          PaperComboPort &combo, const MessageFn &showMessage);
+
 // Copy the current printer's device mode into or out of a record; nothing
 // happens when the printer has none or it cannot be reached.
 void ReadPrinterDevMode(const PrinterPort &printer, DevMode &devMode);

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "Translation.h"
 
 #include "fileio/NativePath.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
         std::fputs("usage: zelvane [DOCUMENT.BMH]\n", stderr);
         return argc == 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
     }
+    zel::installJapaneseTranslation(app);
     // Zelvane keeps nothing between runs. Qt's own dialogs would remember
     // folders and layouts in the user's settings; give them a folder that
     // goes away with the process instead.

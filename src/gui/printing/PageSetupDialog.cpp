@@ -25,13 +25,13 @@ void QtPaperCombo::setCurrentIndex(int index) { m_combo.setCurrentIndex(index); 
 int QtPaperCombo::currentIndex() const { return m_combo.currentIndex(); }
 
 TForm3::TForm3(PageSettings &settings, PaperList &papers, PrinterPort &printer,
-               MessageFn showMessage, std::function<void()> printerSetup, QWidget *parent)
+               MessageFn showMessage, PrinterChooserPort *printerChooser, QWidget *parent)
     : QDialog(parent)
     , m_settings(settings)
     , m_papers(papers)
     , m_printer(printer)
     , m_showMessage(std::move(showMessage))
-    , m_printerSetup(std::move(printerSetup))
+    , m_printerChooser(printerChooser)
 {
     buildControls();
     m_paperCombo = std::make_unique<QtPaperCombo>(*ComboBox1);
@@ -141,9 +141,13 @@ void TForm3::FormCreate()
 
 void TForm3::showEvent(QShowEvent *event)
 {
-    if (QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
-    FormShow();
+    // Restoring the dialog from minimised is no new showing: the device mode
+    // saved when it opened must stay what Cancel puts back.
+    if (!event->spontaneous()) {
+        if (QScreen *screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
+        FormShow();
+    }
     QDialog::showEvent(event);
 }
 
@@ -236,8 +240,23 @@ void TForm3::reject()
 
 void TForm3::Button3Click()
 {
-    if (m_printerSetup)
-        m_printerSetup();
+    if (!m_printerChooser || !m_printerChooser->choosePrinter())
+        return;
+    if (!FollowCurrentPrinter(m_settings, m_papers, m_printer, *m_paperCombo, m_showMessage))
+        return;
+    // From now on the dialog works on the new printer: Cancel puts back its
+    // device mode as it was chosen, and its current paper is the working one.
+    ReadPrinterDevMode(m_printer, Working.savedDevMode);
+    Working.workingDevMode = Working.savedDevMode;
+    PaperAtShowing = ComboBox1->currentIndex();
+    if (PaperAtShowing >= 0 && PaperAtShowing < m_papers.size()) {
+        const PaperSize &size = m_papers.sizes[size_t(PaperAtShowing)];
+        const qint32 width = Working.portrait ? size.width : size.length;
+        const qint32 height = Working.portrait ? size.length : size.width;
+        Working.paperWidth = float(width) / 10.0f;
+        Working.paperHeight = float(height) / 10.0f;
+    }
+    DrawPageMiniature();
 }
 
 void TForm3::DrawPageMiniature()
@@ -266,15 +285,13 @@ int PageSetupItemClick(PageSettings &settings, PaperList &papers, PrinterPort &p
                        TForm3 &dialog, const MessageFn &showMessage,
                        const std::function<int(TForm3 &)> &showModal)
 {
-    if (RefreshPrinter(settings, printer))
-        LoadPaperList(settings, papers, printer, settings.deviceName, settings.port,
-                      dialog.paperCombo(), showMessage);
+    FollowCurrentPrinter(settings, papers, printer, dialog.paperCombo(), showMessage);
     WorkingPageSettings &working = dialog.Working;
     working.margins = settings.margins;
     working.paperWidth = settings.paperWidth;
     working.paperHeight = settings.paperHeight;
     working.portrait = settings.portrait;
-    const int rememberedPaper = dialog.ComboBox1->currentIndex();
+    dialog.PaperAtShowing = dialog.ComboBox1->currentIndex();
 
     const int result = showModal ? showModal(dialog) : dialog.exec();
 
@@ -284,7 +301,7 @@ int PageSetupItemClick(PageSettings &settings, PaperList &papers, PrinterPort &p
         settings.paperHeight = working.paperHeight;
         settings.portrait = working.portrait;
     } else {
-        dialog.ComboBox1->setCurrentIndex(rememberedPaper);
+        dialog.ComboBox1->setCurrentIndex(dialog.PaperAtShowing);
     }
     return result;
 }

@@ -54,12 +54,15 @@ class TForm3 : public QDialog
     Q_OBJECT
 public:
     // Created once; reads the printer's paper list (FormCreate).
-    // printerSetup runs the platform's printer setup dialog.
+    // printerChooser is the printer setup button's; none leaves it inert.
     TForm3(PageSettings &settings, PaperList &papers, PrinterPort &printer, MessageFn showMessage,
-           std::function<void()> printerSetup, QWidget *parent = nullptr);
+           PrinterChooserPort *printerChooser, QWidget *parent = nullptr);
     ~TForm3() override;
 
     WorkingPageSettings Working;
+    // The paper selection that closing other than with OK puts back. Another
+    // printer chosen in the dialog replaces it, with the list it indexes.
+    int PaperAtShowing = -1;
 
     QLabel *Image1 = nullptr;
     QGroupBox *GroupBox1 = nullptr;
@@ -105,7 +108,7 @@ private:
     PaperList &m_papers;
     PrinterPort &m_printer;
     MessageFn m_showMessage;
-    std::function<void()> m_printerSetup;
+    PrinterChooserPort *m_printerChooser;
     std::unique_ptr<QtPaperCombo> m_paperCombo;
     QButtonGroup *m_orientation = nullptr;
     bool m_comboHandlerAttached = true;

@@ -4,6 +4,7 @@
 #include "PageSetupDialog.h"
 #include "PreviewWidgets.h"
 #include "PrinterSettings.h"
+#include "PrinterSetupDialog.h"
 #include "QtPrintDialog.h"
 #include "printsupport/QtPrinterPort.h"
 #include "Scene.h"
@@ -27,12 +28,10 @@ PrintController::PrintController(Scene &scene, UiState &ui, PreviewHost &host, P
     if (!m_printer) {
         m_ownPrinter = std::make_unique<QtPrinterPort>();
         m_printer = m_ownPrinter.get();
-        if (!m_ports.printerSetup) {
-            QtPrinterPort *qtPrinter = m_ownPrinter.get();
-            QWidget *parentWidget = m_ports.dialogParent;
-            m_ports.printerSetup = [qtPrinter, parentWidget] {
-                RunPrinterSetupDialog(qtPrinter->printer(), parentWidget);
-            };
+        if (!m_ports.printerChooser) {
+            m_ownPrinterChooser =
+                std::make_unique<QtPrinterChooser>(*m_ownPrinter, m_ports.dialogParent);
+            m_ports.printerChooser = m_ownPrinterChooser.get();
         }
         if (!m_printDialog) {
             m_ownPrintDialog =
@@ -49,7 +48,7 @@ PrintController::PrintController(Scene &scene, UiState &ui, PreviewHost &host, P
     m_settings = PageSettings();
     RefreshPrinter(m_settings, *m_printer);
     m_pageSetup = new TForm3(m_settings, m_papers, *m_printer, m_ports.showMessage,
-                             m_ports.printerSetup, m_ports.dialogParent);
+                             m_ports.printerChooser, m_ports.dialogParent);
 
     m_toolbar = new PreviewToolbar;
     m_toolbar->hide();
@@ -96,9 +95,8 @@ void PrintController::PrintPreviewItemClick()
 {
     if (m_printing || m_previewShown)
         return;
-    if (RefreshPrinter(m_settings, *m_printer))
-        LoadPaperList(m_settings, m_papers, *m_printer, m_settings.deviceName, m_settings.port,
-                      m_pageSetup->paperCombo(), m_ports.showMessage);
+    FollowCurrentPrinter(m_settings, m_papers, *m_printer, m_pageSetup->paperCombo(),
+                         m_ports.showMessage);
     if (!ComputePageLayout(m_scene, m_settings, m_state, m_ports.showMessage))
         return;
     CurrentPreviewPage = 0;

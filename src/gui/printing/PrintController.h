@@ -58,13 +58,13 @@ public:
 };
 
 // Seams of the printing commands. Left empty, the real ones are used: the
-// Qt printer on the default printer, QPrintDialog, Qt's page setup dialog
-// as the printer setup, and an event pump that repaints between sheets.
+// Qt printer on the default printer, QPrintDialog, the printer setup dialog
+// over the Qt printer, and an event pump that repaints between sheets.
 struct PrintPorts {
     PrinterPort *printer = nullptr;
     PrintDialogPort *printDialog = nullptr; // needed when printer is given
     MessageFn showMessage;                  // required
-    std::function<void()> printerSetup;
+    PrinterChooserPort *printerChooser = nullptr;
     EventPump pump;
     // Runs the page setup dialog modally and returns its result.
     std::function<int(TForm3 &)> showPageSetup;
@@ -123,6 +123,7 @@ private:
     PrintPorts m_ports;
     std::unique_ptr<QtPrinterPort> m_ownPrinter;
     std::unique_ptr<PrintDialogPort> m_ownPrintDialog;
+    std::unique_ptr<PrinterChooserPort> m_ownPrinterChooser;
     PrinterPort *m_printer = nullptr;
     PrintDialogPort *m_printDialog = nullptr;
 

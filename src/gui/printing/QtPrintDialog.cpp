@@ -1,6 +1,5 @@
 #include "QtPrintDialog.h"
 
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -25,8 +24,8 @@ bool QtPrintDialog::exec(PrintDialogOptions &options)
 
     QPrintDialog dialog(&m_printer, m_parent);
     // The paper is the page setup's business, so the page size tab stays
-    // hidden. Qt offers printing to a PDF file of its own accord when no
-    // printer is installed, which is what warning about it would lead to.
+    // hidden. Qt has no warning about a missing printer: without a print
+    // queue the PDF printer is current, and its jobs offer the file.
     QAbstractPrintDialog::PrintDialogOptions shown = QAbstractPrintDialog::PrintCollateCopies;
     if (options.offerPrintToFile)
         shown |= QAbstractPrintDialog::PrintToFile;
@@ -61,12 +60,6 @@ bool QtPrintDialog::exec(PrintDialogOptions &options)
         }
     }
     return accepted;
-}
-
-void RunPrinterSetupDialog(QPrinter &printer, QWidget *parent)
-{
-    QPageSetupDialog dialog(&printer, parent);
-    dialog.exec();
 }
 
 } // namespace zel

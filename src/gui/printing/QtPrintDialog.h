@@ -24,7 +24,4 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-// The platform's printer setup: Qt's page setup dialog for the printer.
-void RunPrinterSetupDialog(QPrinter &printer, QWidget *parent);
-
 } // namespace zel

@@ -21,6 +21,7 @@ public:
     // Scripted state.
     bool devModeAvailable = true; // false: no printer to report on
     bool devModeReachable = true; // false: the record cannot be reached
+    bool filesOnly = false;       // true: prints to files and nothing else
     QString device = QStringLiteral("Fake Printer");
     QString port = QStringLiteral("LPT1:");
     DevMode devMode;
@@ -60,6 +61,7 @@ public:
     bool writeDevMode(const DevMode &in) override;
     PaperList paperForms(const QString &device, const QString &port) const override;
     PrinterMetrics metrics() const override;
+    bool printsToFileOnly() const override { return filesOnly; }
     QString outputFile() const override { return output; }
     void setOutputFile(const QString &path) override;
     void setPortrait(bool value) override;
@@ -94,6 +96,21 @@ public:
         if (choose)
             choose(options);
         return true;
+    }
+};
+
+// A printer setup that answers from a script: choose may make another
+// printer current and returns whether the user confirmed.
+class ScriptedPrinterChooser : public PrinterChooserPort
+{
+public:
+    std::function<bool()> choose;
+    int shown = 0;
+
+    bool choosePrinter() override
+    {
+        ++shown;
+        return choose && choose();
     }
 };
 

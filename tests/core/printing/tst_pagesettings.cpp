@@ -120,7 +120,7 @@ private slots:
 
         // The window's commands read the list only after a change.
         printer.devMode.dmOrientation = kDmLandscape;
-        QVERIFY(!RefreshPrinter(settings, printer));
+        QVERIFY(!FollowCurrentPrinter(settings, papers, printer, combo, log.fn()));
         QCOMPARE(settings.devMode.dmOrientation, kDmLandscape); // the copy still renews
         QCOMPARE(settings.previousDeviceName, printer.device);
         QCOMPARE(printer.formQueries, 1);

@@ -252,11 +252,15 @@ private slots:
             options.pageRange = true;
             options.fromPage = 2;
             options.toPage = 3;
+            options.copies = 3;
+            options.printToFile = true;
+            options.outputFileName = QStringLiteral("/tmp/earlier.pdf");
         };
         run.run(large.scene);
-        QCOMPARE(run.printer.sheets.size(), size_t(2));
+        QCOMPARE(run.printer.sheets.size(), size_t(6));
 
-        // The next job has one page; the dialog keeps its options.
+        // The next job has one page; the dialog keeps what it offers but
+        // starts again from one copy of all pages to the printer.
         PictureScene small(QSize(640, 480));
         run.printer.sheets.clear();
         run.dialog.choose = {};
@@ -264,7 +268,11 @@ private slots:
         QVERIFY(run.dialog.offered.offerPageRange);
         QCOMPARE(run.dialog.offered.maxPage, 1);
         QCOMPARE(run.dialog.offered.toPage, 1);
+        QCOMPARE(run.dialog.offered.copies, 1);
+        QVERIFY(!run.dialog.offered.printToFile);
+        QVERIFY(!run.dialog.offered.pageRange);
         QCOMPARE(pagesOnSheets(run.printer, run.state.layout), QList<int>{0});
+        QVERIFY(run.printer.sheets[0].output.isEmpty());
     }
 
     void cancelledDialogPrintsNothing()
@@ -325,6 +333,22 @@ private slots:
         QCOMPARE(run.printer.output, before);
         QCOMPARE(run.printer.events.first(), QStringLiteral("file:/tmp/out.pdf"));
         QCOMPARE(run.printer.events.last(), QStringLiteral("file:") + before);
+    }
+
+    void printerOfFilesOnlyPrintsToTheChosenFile()
+    {
+        PictureScene picture(QSize(640, 480));
+        PrintRun run;
+        run.printer.filesOnly = true;
+        run.dialog.choose = [](PrintDialogOptions &options) { options.printToFile = false; };
+        run.run(picture.scene);
+        QVERIFY(run.dialog.offered.offerPrintToFile && run.dialog.offered.printToFile);
+        QVERIFY(run.printer.events.isEmpty());
+        run.dialog.choose = [](PrintDialogOptions &options) {
+            options.outputFileName = QStringLiteral("/tmp/only.pdf");
+        };
+        run.run(picture.scene);
+        QCOMPARE(run.printer.sheets.at(0).output, QStringLiteral("/tmp/only.pdf"));
     }
 
     void printToFileWithoutANameIsCancelled()

@@ -112,6 +112,15 @@ private slots:
         QCOMPARE(back.dmPaperLength, qint16(14140));
     }
 
+    void printerSetupOffersTheQueueAlone()
+    {
+        QtPrinterPort printer;
+        QCOMPARE(printer.printerNames(), QStringList{kQueue});
+        QVERIFY(!printer.selectPrinter(kPdfPrinterName));
+        QVERIFY(printer.selectPrinter(kQueue));
+        QVERIFY(!printer.printsToFileOnly());
+    }
+
     void twoPagesThroughTheQueue()
     {
         ScreenDpiX = 96;

@@ -28,7 +28,7 @@ struct Fixture {
     PageSettings settings;
     PaperList papers;
     MessageLog log;
-    int setups = 0;
+    ScriptedPrinterChooser chooser;
     std::unique_ptr<TForm3> dialog;
 
     Fixture()
@@ -38,8 +38,7 @@ struct Fixture {
                                     {QStringLiteral("A4"), kA4, 9},
                                     {QStringLiteral("B5"), kB5, 13}});
         RefreshPrinter(settings, printer);
-        dialog = std::make_unique<TForm3>(settings, papers, printer, log.fn(),
-                                          [this] { ++setups; });
+        dialog = std::make_unique<TForm3>(settings, papers, printer, log.fn(), &chooser);
     }
 
     // Runs the page setup command; while the dialog is up, act works on it
@@ -302,6 +301,7 @@ private slots:
         QTest::newRow("Cancel button") << "button";
         QTest::newRow("Esc") << "escape";
         QTest::newRow("close box") << "close";
+        QTest::newRow("Cancel after restoring from minimised") << "restored";
     }
     void cancelPutsEverythingBack()
     {
@@ -313,12 +313,18 @@ private slots:
             chooseOrientation(d, 1);
             typeMargin(d, 0, QStringLiteral("5"));
             QVERIFY(f.printer.devMode != before);
-            if (how == QLatin1String("button"))
+            if (how == QLatin1String("restored")) {
+                d.setWindowState(Qt::WindowMinimized);
+                d.setWindowState(Qt::WindowNoState);
+                QVERIFY(d.RadioItems[1]->isChecked());
                 QTest::mouseClick(d.Button2, Qt::LeftButton);
-            else if (how == QLatin1String("escape"))
+            } else if (how == QLatin1String("button")) {
+                QTest::mouseClick(d.Button2, Qt::LeftButton);
+            } else if (how == QLatin1String("escape")) {
                 QTest::keyClick(&d, Qt::Key_Escape);
-            else
+            } else {
                 d.close();
+            }
         });
         QCOMPARE(result, int(QDialog::Rejected));
         QCOMPARE(f.printer.devMode, before);
@@ -329,15 +335,54 @@ private slots:
         QCOMPARE(f.dialog->ComboBox1->currentIndex(), 1);
     }
 
-    void printerSetupChangesNothingHere()
+    void printerSetupKeepingThePrinterChangesNothing()
     {
         Fixture f;
         f.pageSetup([&](TForm3 &d) {
-            QTest::mouseClick(d.Button3, Qt::LeftButton);
-            QCOMPARE(f.setups, 1);
-            QCOMPARE(d.ComboBox1->currentIndex(), 1);
-            QCOMPARE(d.Working.paperWidth, 210.0f);
+            chooseOrientation(d, 1);
+            for (bool confirmed : {false, true}) {
+                f.chooser.choose = [confirmed] { return confirmed; };
+                QTest::mouseClick(d.Button3, Qt::LeftButton);
+            }
+            QCOMPARE(f.chooser.shown, 2);
+            QCOMPARE(f.printer.formQueries, 1);
+            QCOMPARE(d.Working.paperWidth, 297.0f);
         });
+        // Cancel still puts back the device mode of the showing.
+        QCOMPARE(f.printer.devMode.dmOrientation, kDmPortrait);
+    }
+
+    void printerChosenInTheDialogBringsItsPapers()
+    {
+        Fixture f;
+        f.chooser.choose = [&] {
+            f.printer.device = QStringLiteral("Second");
+            f.printer.devMode.dmPaperSize = 13;
+            f.printer.forms[FakePrinter::formsKey(f.printer.device, f.printer.port)] =
+                FakePrinter::paperList({{QStringLiteral("A4"), kA4, 9},
+                                        {QStringLiteral("B5"), kB5, 13}});
+            return true;
+        };
+        DevMode chosen;
+        f.pageSetup([&](TForm3 &d) {
+            chooseOrientation(d, 1);
+            const qint64 before = miniatureKey(d);
+            QTest::mouseClick(d.Button3, Qt::LeftButton);
+            chosen = f.printer.devMode;
+            QCOMPARE(d.ComboBox1->count(), 2);
+            QCOMPARE(d.ComboBox1->currentText(), QStringLiteral("B5"));
+            QCOMPARE(d.Working.paperWidth, 257.0f); // turned: landscape
+            QVERIFY(miniatureKey(d) != before);
+            choosePaper(d, 0);
+            QCOMPARE(f.printer.devMode.dmPaperSize, qint16(9));
+        });
+        // Cancel gives the new printer its own device mode back and leaves
+        // its current paper selected; the printer stays chosen.
+        QCOMPARE(f.printer.devMode, chosen);
+        QCOMPARE(f.dialog->ComboBox1->currentText(), QStringLiteral("B5"));
+        QCOMPARE(f.settings.deviceName, QStringLiteral("Second"));
+        QCOMPARE(f.settings.paperWidth, 182.0f);
+        QVERIFY(f.settings.portrait);
     }
 
     void comboKeepsItsSelectionOnShowing()

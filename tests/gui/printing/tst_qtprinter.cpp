@@ -9,6 +9,7 @@
 #include "PrintController.h"
 #include "QtPrintDialog.h"
 #include "PrinterSettings.h"
+#include "PrinterSetupDialog.h"
 #include "printsupport/QtPrinterPort.h"
 #include "Scene.h"
 #include "ScreenResolution.h"
@@ -18,6 +19,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QTimer>
 #include <QTemporaryDir>
@@ -102,24 +106,30 @@ private slots:
                  quint16(QtPrinterPort::kOwnPaperIdBase + 3));
     }
 
-    void noPrinterKeepsTheDefaults()
+    void noQueueOffersThePdfPrinter()
     {
         QtPrinterPort printer;
-        QVERIFY(!printer.hasDevMode());
+        QVERIFY(printer.hasDevMode());
+        QVERIFY(printer.printsToFileOnly());
+        QCOMPARE(printer.printerNames(), QStringList{kPdfPrinterName});
         PageSettings settings;
-        QVERIFY(!RefreshPrinter(settings, printer));
-        QVERIFY(settings.deviceName.isEmpty());
-        QCOMPARE(settings.devMode, DevMode());
+        QVERIFY(RefreshPrinter(settings, printer));
+        QCOMPARE(settings.deviceName, kPdfPrinterName);
 
         FakeCombo combo;
         PaperList papers;
         MessageLog log;
         LoadPaperList(settings, papers, printer, settings.deviceName, settings.port, combo,
                       log.fn());
-        QCOMPARE(papers.count, 0);
-        QVERIFY(combo.items.isEmpty());
         QVERIFY(log.shown.isEmpty());
+        // Every standard size but "custom", which has none.
+        QCOMPARE(combo.items.size(), int(QPageSize::LastPageSize));
+        QVERIFY(!combo.items.contains(QString()));
+        QVERIFY(combo.current >= 0);
+        QCOMPARE(combo.items[combo.current], QPageSize(QPageSize::A4).name());
+        QCOMPARE(papers.sizes[size_t(combo.current)], (PaperSize{2100, 2970}));
         QCOMPARE(settings.paperWidth, 210.0f);
+        QCOMPARE(settings.paperHeight, 297.0f);
 
         // A printer that is not there is an error of the list, not an empty one.
         LoadPaperList(settings, papers, printer, QStringLiteral("No Such Queue"), QString(),
@@ -297,6 +307,25 @@ private slots:
         QCOMPARE(options.copies, 7);
     }
 
+    void printerSetupOffersThePdfPrinter()
+    {
+        QtPrinterPort printer;
+        QtPrinterChooser chooser(printer);
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto *shown = qobject_cast<PrinterSetupDialog *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            seen = QStringList{shown->windowTitle(), shown->Label1->text(), shown->Button2->text(),
+                               shown->chosenPrinter()};
+            shown->Button1->click();
+        });
+        QVERIFY(chooser.choosePrinter());
+        QCOMPARE(seen, (QStringList{QStringLiteral("ﾌﾟﾘﾝﾀの設定"), QStringLiteral("ﾌﾟﾘﾝﾀ名(&N):"),
+                                    QStringLiteral("ｷｬﾝｾﾙ"), kPdfPrinterName}));
+        QVERIFY(printer.printsToFileOnly());
+    }
+
     void controllerOnTheRealPrinter()
     {
         BareHost host;
@@ -306,11 +335,66 @@ private slots:
         PrintPorts ports;
         ports.showMessage = log.fn();
         PrintController controller(scene, ui, host, ports);
-        QVERIFY(!controller.printer().hasDevMode());
-        QCOMPARE(controller.pageSetupDialog().ComboBox1->count(), 0);
+        QVERIFY(controller.printer().hasDevMode());
+        QCOMPARE(controller.pageSetupDialog().ComboBox1->currentText(),
+                 QPageSize(QPageSize::A4).name());
         QCOMPARE(controller.settings().paperWidth, 210.0f);
         QVERIFY(log.shown.isEmpty());
         QVERIFY(controller.toolbar().parent() == &host.window);
+    }
+
+    void pdfPrinterWorksLikeAPrinter()
+    {
+        if (!HavePopplerTools())
+            QSKIP("pdfinfo (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("chosen.pdf"));
+        BareHost host;
+        RedScene picture(QSize(1300, 972));
+        MessageLog log;
+        PrintPorts ports;
+        ports.showMessage = log.fn();
+        ports.showPageSetup = [](TForm3 &dialog) {
+            dialog.show();
+            dialog.ComboBox1->setCurrentIndex(
+                dialog.ComboBox1->findText(QPageSize(QPageSize::A3).name()));
+            dialog.ComboBox1Change();
+            dialog.accept();
+            return dialog.result();
+        };
+        PrintController controller(picture.scene, picture.ui, host, ports);
+        controller.PageSetupItemClick();
+        QCOMPARE(controller.settings().paperWidth, 297.0f);
+
+        controller.PrintPreviewItemClick();
+        QCOMPARE(controller.pageView().image().size(), QSize(1122, 1587));
+        controller.ToolButton_CloseClick();
+
+        // The file is typed into the print dialog, as the user does.
+        QString problem = QStringLiteral("no print dialog");
+        QTimer::singleShot(0, [&] {
+            auto *shown = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            auto *file = shown->findChild<QLineEdit *>(QStringLiteral("filename"));
+            if (!file || !file->isEnabled()) {
+                problem = QStringLiteral("no file name box");
+                shown->reject();
+                return;
+            }
+            problem.clear();
+            file->setText(path);
+            shown->accept();
+        });
+        controller.PrintItemClick();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY2(log.shown.isEmpty(), qPrintable(log.shown.join(u'\n')));
+        const PdfInfo info = ReadPdfInfo(path);
+        QVERIFY2(info.ok, qPrintable(info.error));
+        QCOMPARE(info.pages, 2);
+        QVERIFY(near(info.pageSize, QPageSize(QPageSize::A3).size(QPageSize::Point)));
+        QCOMPARE(controller.state().dialogOptions.outputFileName, path);
     }
 
     void unwritableFileIsReported()
