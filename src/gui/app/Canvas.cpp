@@ -1,6 +1,6 @@
 #include "Canvas.h"
 
-#include "Scene.h"
+#include "scene/Scene.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -1,15 +1,15 @@
 #include "MainWindow.h"
 
 #include "Canvas.h"
-#include "AboutDlg.h"
-#include "AppIcon.h"
-#include "Fonts.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/AppIcon.h"
+#include "dialogs/Fonts.h"
 #include "MenuTable.h"
-#include "PageSetupDialog.h"
-#include "PartSelectDialog.h"
+#include "printing/PageSetupDialog.h"
+#include "dialogs/PartSelectDialog.h"
 #include "QtPorts.h"
-#include "SizeCommands.h"
-#include "SizeDialogs.h"
+#include "dialogs/SizeCommands.h"
+#include "dialogs/SizeDialogs.h"
 
 #include "imaging/PictureFiles.h"
 

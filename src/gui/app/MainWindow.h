@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PageSetupDialog.h"
-#include "PrintController.h"
+#include "printing/PageSetupDialog.h"
+#include "printing/PrintController.h"
 
 #include "document/DocumentCommands.h"
 #include "document/DocumentState.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UiState.h"
+#include "scene/UiState.h"
 
 #include <QKeySequence>
 

@@ -1,8 +1,8 @@
 #include "PageSetupDialog.h"
 
-#include "MarginText.h"
-#include "PageMiniature.h"
-#include "PrinterSettings.h"
+#include "printing/MarginText.h"
+#include "printing/PageMiniature.h"
+#include "printing/PrinterSettings.h"
 
 #include <QApplication>
 #include <QButtonGroup>

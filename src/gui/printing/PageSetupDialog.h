@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PageSettings.h"
-#include "PaperList.h"
-#include "PrinterPort.h"
+#include "printing/PageSettings.h"
+#include "printing/PaperList.h"
+#include "printing/PrinterPort.h"
 
 #include <QDialog>
 

@@ -1,14 +1,14 @@
 #include "PrintController.h"
 
-#include "PageLayout.h"
+#include "printing/PageLayout.h"
 #include "PageSetupDialog.h"
 #include "PreviewWidgets.h"
-#include "PrinterSettings.h"
+#include "printing/PrinterSettings.h"
 #include "PrinterSetupDialog.h"
 #include "QtPrintDialog.h"
 #include "printsupport/QtPrinterPort.h"
-#include "Scene.h"
-#include "UiState.h"
+#include "scene/Scene.h"
+#include "scene/UiState.h"
 
 #include <QCoreApplication>
 #include <QPushButton>

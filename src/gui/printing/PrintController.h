@@ -1,9 +1,9 @@
 #pragma once
 
-#include "PageSettings.h"
-#include "PaperList.h"
-#include "PrintCommand.h"
-#include "PrinterPort.h"
+#include "printing/PageSettings.h"
+#include "printing/PaperList.h"
+#include "printing/PrintCommand.h"
+#include "printing/PrinterPort.h"
 #include "PreviewWidgets.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "PrinterSetupDialog.h"
 
-#include "DialogSupport.h"
-#include "Fonts.h"
+#include "dialogs/DialogSupport.h"
+#include "dialogs/Fonts.h"
 #include "printsupport/QtPrinterPort.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrinterPort.h"
+#include "printing/PrinterPort.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintCommand.h"
+#include "printing/PrintCommand.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakePorts.h"
-#include "MainWindow.h"
+#include "app/MainWindow.h"
 
 #include <QImage>
 

@@ -4,7 +4,7 @@
 
 #include "FileSizeLimit.h"
 
-#include "Canvas.h"
+#include "app/Canvas.h"
 #include "DocumentFile.h"
 #include "EditHistory.h"
 #include "JpegCodec.h"

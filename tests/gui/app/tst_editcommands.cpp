@@ -2,9 +2,9 @@
 // driven through the window's own actions with scripted dialogs.
 #include "WindowFixture.h"
 
-#include "Canvas.h"
+#include "app/Canvas.h"
 #include "EditHistory.h"
-#include "MenuTable.h"
+#include "app/MenuTable.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // Moving parts with real mouse and key events on the window.
 #include "WindowFixture.h"
 
-#include "Canvas.h"
+#include "app/Canvas.h"
 #include "EditHistory.h"
 
 #include <QLabel>

@@ -3,8 +3,8 @@
 // buttons in Japanese, and the menus recomputing their items as they open.
 #include "WindowFixture.h"
 
-#include "QtPorts.h"
-#include "Translation.h"
+#include "app/QtPorts.h"
+#include "app/Translation.h"
 
 #include "document/DocumentCommands.h"
 #include "imaging/PictureCommands.h"

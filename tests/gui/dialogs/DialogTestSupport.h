@@ -8,7 +8,7 @@
 #include "scene/EditHistory.h"
 #include "scene/Scene.h"
 #include "scene/UiState.h"
-#include "ScreenMetrics.h"
+#include "dialogs/ScreenMetrics.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,11 +1,11 @@
 // The About box, its texts and the version block it reads from the
 // program's own file.
 
-#include "AboutDlg.h"
-#include "AboutText.h"
-#include "AppIcon.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/AboutText.h"
+#include "dialogs/AppIcon.h"
 #include "DialogTestSupport.h"
-#include "VersionInfo.h"
+#include "dialogs/VersionInfo.h"
 
 #include <QBuffer>
 #include <QFontInfo>

@@ -2,8 +2,8 @@
 // the other ways of closing leave in the scene and the history.
 
 #include "DialogTestSupport.h"
-#include "Fonts.h"
-#include "PartSelectDialog.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/PartSelectDialog.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

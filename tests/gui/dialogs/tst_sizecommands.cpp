@@ -2,8 +2,8 @@
 // leave the part's display image, with the real modal dialogs.
 
 #include "DialogTestSupport.h"
-#include "SizeCommands.h"
-#include "SizeDialogs.h"
+#include "dialogs/SizeCommands.h"
+#include "dialogs/SizeDialogs.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // The background-size and part-size dialogs, driven through their widgets.
 
 #include "DialogTestSupport.h"
-#include "SizeDialogs.h"
+#include "dialogs/SizeDialogs.h"
 
 #include "printing/ScreenResolution.h"
 

@@ -2,7 +2,7 @@
 
 #include "FakePrinter.h"
 #include "MarginText.h"
-#include "PageSetupDialog.h"
+#include "printing/PageSetupDialog.h"
 #include "PrinterSettings.h"
 
 #include <QApplication>

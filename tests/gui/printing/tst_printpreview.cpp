@@ -2,9 +2,9 @@
 // fake printer inside a stand-in for the main window.
 
 #include "FakePrinter.h"
-#include "PageSetupDialog.h"
-#include "PreviewWidgets.h"
-#include "PrintController.h"
+#include "printing/PageSetupDialog.h"
+#include "printing/PreviewWidgets.h"
+#include "printing/PrintController.h"
 #include "Scene.h"
 #include "ScreenResolution.h"
 #include "UiState.h"
