@@ -425,7 +425,6 @@ std::function<void()> MainWindow::handlerFor(Item item)
     // Each command checks its own precondition; the window only dispatches.
     EditCommands &edit = m_state.edit();
     PictureCommands &pictures = m_state.pictures();
-    const bool hasParts = !m_scene.isEmpty();
     switch (item) {
     case Item::NewItem:
         return [this] { m_document.NewItemClick(); };
@@ -472,11 +471,11 @@ std::function<void()> MainWindow::handlerFor(Item item)
     case Item::AboutItem:
         return [this] { m_aboutDlg1->ShowAbout(QStringLiteral("Zelvane"), windowIcon()); };
     case Item::PrintPreviewItem:
-        return [this, hasParts] { if (hasParts) m_print->PrintPreviewItemClick(); };
+        return [this] { m_print->PrintPreviewItemClick(); };
     case Item::PageSetupItem:
         return [this] { m_print->PageSetupItemClick(); };
     case Item::PrintItem:
-        return [this, hasParts] { if (hasParts) m_print->PrintItemClick(); };
+        return [this] { m_print->PrintItemClick(); };
     case Item::BKColorItem:
         return [this, &edit] { edit.BKColorItemClick(m_dialogs); };
     default:

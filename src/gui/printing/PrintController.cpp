@@ -83,7 +83,7 @@ void PrintController::PageSetupItemClick()
 
 void PrintController::PrintItemClick()
 {
-    if (m_printing || !m_printDialog)
+    if (m_printing || !m_printDialog || m_scene.isEmpty())
         return;
     m_printing = true;
     zel::PrintItemClick(m_scene, m_settings, m_state, *m_printer, *m_printDialog,
@@ -93,7 +93,7 @@ void PrintController::PrintItemClick()
 
 void PrintController::PrintPreviewItemClick()
 {
-    if (m_printing || m_previewShown)
+    if (m_printing || m_previewShown || m_scene.isEmpty())
         return;
     FollowCurrentPrinter(m_settings, m_papers, *m_printer, m_pageSetup->paperCombo(),
                          m_ports.showMessage);

@@ -48,6 +48,10 @@ struct RedScene {
     {
         scene.setBackgroundSize(size);
         scene.setBackgroundColour(kRed);
+        // Printing is offered only with a part: one that changes nothing.
+        QImage dot(1, 1, QImage::Format_RGB32);
+        dot.fill(QColor(Qt::red));
+        scene.InsertPart(0, 0, 1, 1, Bitmap::fromImage(dot), 0, 0, 0);
     }
 };
 
