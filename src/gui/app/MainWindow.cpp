@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -97,20 +98,50 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     buildMenus();
     bindUiState();
     FormCreate();
-    // The dialogs are made once, hidden, and reused.
-    m_form2 = std::make_unique<TForm2>(m_scene, desktopScreenMetrics(), this);
-    PrintPorts printPorts;
-    printPorts.printer = ports.printer;
-    printPorts.printDialog = ports.printDialog;
-    printPorts.showMessage = [this](const QString &text) { m_dialogs.showMessage(text); };
-    printPorts.dialogParent = this;
-    m_print = std::make_unique<PrintController>(m_scene, m_ui, static_cast<PreviewHost &>(*this),
-                                                printPorts);
-    m_form6 = std::make_unique<TForm6>(this);
-    m_form7 = std::make_unique<TForm7>(this);
-    m_aboutDlg1 = new TAboutDlg(this);
+    // The dialogs and the printer are made once, hidden, and reused; each
+    // when it is first needed, so that start-up is only the window.
+    m_printPorts.printer = ports.printer;
+    m_printPorts.printDialog = ports.printDialog;
+    m_printPorts.showMessage = [this](const QString &text) { m_dialogs.showMessage(text); };
+    m_printPorts.dialogParent = this;
     // Keys must reach a move in progress wherever the focus is.
     qApp->installEventFilter(this);
+}
+
+PrintController &MainWindow::print()
+{
+    if (!m_print)
+        m_print = std::make_unique<PrintController>(m_scene, m_ui,
+                                                    static_cast<PreviewHost &>(*this), m_printPorts);
+    return *m_print;
+}
+
+TForm2 &MainWindow::form2()
+{
+    if (!m_form2)
+        m_form2 = std::make_unique<TForm2>(m_scene, desktopScreenMetrics(), this);
+    return *m_form2;
+}
+
+TForm6 &MainWindow::form6()
+{
+    if (!m_form6)
+        m_form6 = std::make_unique<TForm6>(this);
+    return *m_form6;
+}
+
+TForm7 &MainWindow::form7()
+{
+    if (!m_form7)
+        m_form7 = std::make_unique<TForm7>(this);
+    return *m_form7;
+}
+
+TAboutDlg &MainWindow::aboutDlg1()
+{
+    if (!m_aboutDlg1)
+        m_aboutDlg1 = new TAboutDlg(this);
+    return *m_aboutDlg1;
 }
 
 MainWindow::~MainWindow() = default;
@@ -119,7 +150,8 @@ void MainWindow::buildWindow()
 {
     registerFontSubstitutions();
     setFont(proportionalGothic(15));
-    setWindowIcon(applicationIcon());
+    // The icon is for the task bar, not for the first paint.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(applicationIcon()); });
     placeOnScreen();
 
     auto *central = new QWidget(this);
@@ -463,19 +495,19 @@ std::function<void()> MainWindow::handlerFor(Item item)
     case Item::MoveItem:
         return [this] { m_mover.MoveItemClick(); };
     case Item::PartSizeItem:
-        return [this, &edit] { PartSizeItemClick(edit, *m_form6); };
+        return [this, &edit] { PartSizeItemClick(edit, form6()); };
     case Item::SizeItem:
-        return [this, &edit] { SizeItemClick(edit, *m_form2); };
+        return [this, &edit] { SizeItemClick(edit, form2()); };
     case Item::SelectItem:
-        return [this, &edit] { SelectItemClick(edit, *m_form7); };
+        return [this, &edit] { SelectItemClick(edit, form7()); };
     case Item::AboutItem:
-        return [this] { m_aboutDlg1->ShowAbout(QStringLiteral("Zelvane"), windowIcon()); };
+        return [this] { aboutDlg1().ShowAbout(QStringLiteral("Zelvane"), windowIcon()); };
     case Item::PrintPreviewItem:
-        return [this] { m_print->PrintPreviewItemClick(); };
+        return [this] { print().PrintPreviewItemClick(); };
     case Item::PageSetupItem:
-        return [this] { m_print->PageSetupItemClick(); };
+        return [this] { print().PageSetupItemClick(); };
     case Item::PrintItem:
-        return [this] { m_print->PrintItemClick(); };
+        return [this] { print().PrintItemClick(); };
     case Item::BKColorItem:
         return [this, &edit] { edit.BKColorItemClick(m_dialogs); };
     default:

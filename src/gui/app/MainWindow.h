@@ -64,7 +64,7 @@ public:
     QWidget *framePanel() const { return m_panel1; }
     QLabel *statusPanel(int index) const { return m_statusPanels[size_t(index)]; }
     PartMover &mover() { return m_mover; }
-    PrintController &print() { return *m_print; }
+    PrintController &print();
     // The print preview is shown in place of the editing view.
     bool isPreviewShown() const;
 
@@ -93,6 +93,10 @@ protected:
 
 private:
     void FormCreate();
+    TForm2 &form2();
+    TForm6 &form6();
+    TForm7 &form7();
+    TAboutDlg &aboutDlg1();
     void FormShow();
     void FormResize();
     void placeOnScreen();
@@ -136,6 +140,7 @@ private:
     DocumentCommands m_document;
     PartMover m_mover;
     std::unique_ptr<TForm2> m_form2;
+    PrintPorts m_printPorts;
     std::unique_ptr<PrintController> m_print;
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm7> m_form7;
