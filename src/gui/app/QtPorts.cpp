@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -103,6 +104,11 @@ QString QtDialogs::chooseFile(FileRequest &request)
             grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
         QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                          [preview](const QString &path) { showPreview(preview, path); });
+        // A name typed (or completed) shows too, not only one picked.
+        if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            QObject::connect(name, &QLineEdit::textChanged, preview, [&dialog, preview](const QString &text) {
+                showPreview(preview, dialog.directory().absoluteFilePath(text));
+            });
     }
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
