@@ -18,6 +18,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   cups cups-client printer-driver-cups-pdf poppler-utils
   xvfb xdotool x11-utils x11-apps imagemagick python3 desktop-file-utils
+  shared-mime-info libglib2.0-bin
 )
 
 sudo_cmd=()
