@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 
+
 namespace zel {
 
 class PartView;
@@ -40,7 +41,16 @@ void RefreshPartImage(PartView &image, const QRect &rect, const QImage &source,
                       bool monochrome, bool grayscale);
 
 // The whole picture: the background colour and every part, bottom first,
-// clipped to the background, without selection frames. RGB32.
+// clipped to the background, without selection frames. RGB32. A large
+// picture is drawn in bands of rows on several threads.
 QImage RenderScene(const Scene &scene);
+
+// The same, drawn in the given number of bands of rows, on several threads
+// when there is more than one; the pixels never depend on it. One band is
+// the plain single-threaded drawing.
+QImage RenderScene(const Scene &scene, int bands);
+
+// The bands RenderScene uses for a picture of the given size.
+int renderBandsFor(const QSize &size);
 
 } // namespace zel
