@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -475,6 +476,46 @@ QImage RenderScene(const Scene &scene, int bands)
     else
         runInPieces(bands, drawBand);
     return picture;
+}
+
+PictureComposer::PictureComposer(const QSize &backgroundSize, Colour background)
+    : m_picture(allocateImage(qMax(backgroundSize.width(), 0), qMax(backgroundSize.height(), 0),
+                              QImage::Format_RGB32))
+{
+    if (m_picture.isNull())
+        return;
+    m_bits = m_picture.bits();
+    m_bytesPerLine = m_picture.bytesPerLine();
+    const QRgb colour = toQRgb(background);
+    m_drawing = std::make_unique<BackgroundTask>([this, colour] {
+        for (int y = 0; y < m_picture.height(); ++y) {
+            QRgb *line = reinterpret_cast<QRgb *>(m_bits + y * m_bytesPerLine);
+            std::fill(line, line + m_picture.width(), colour);
+        }
+    });
+}
+
+PictureComposer::~PictureComposer() = default;
+
+void PictureComposer::add(const QRect &rect, const QImage &source, bool monochrome,
+                          bool grayscale, bool transparent)
+{
+    if (m_picture.isNull())
+        return;
+    auto draw = std::make_shared<PreparedDraw>();
+    if (!prepareDraw(*draw, m_picture.rect(), rect, source, source.rect(),
+                     conversionOf(monochrome, grayscale), transparent, QRect()))
+        return;
+    m_drawing.reset(); // parts overlap: the one before must be finished
+    m_drawing = std::make_unique<BackgroundTask>([this, draw] {
+        drawRows(m_bits, m_bytesPerLine, *draw, draw->area.top(), draw->area.bottom() + 1);
+    });
+}
+
+QImage PictureComposer::picture()
+{
+    m_drawing.reset();
+    return m_picture;
 }
 
 } // namespace zel

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "Bitmap.h"
+
 #include <QImage>
 #include <QRect>
 
+#include <memory>
 
 namespace zel {
 
+class BackgroundTask;
 class PartView;
 class Scene;
 
@@ -52,5 +56,32 @@ QImage RenderScene(const Scene &scene, int bands);
 
 // The bands RenderScene uses for a picture of the given size.
 int renderBandsFor(const QSize &size);
+
+// Lays parts onto a new picture one after another, each over the ones
+// before: the picture RenderScene draws of a scene holding them, for parts
+// that come one at a time from the bottom of the stacking order up (a
+// document being read). None has to be kept once it is drawn, and each is
+// drawn on a helper thread while the caller fetches the next.
+class PictureComposer
+{
+public:
+    PictureComposer(const QSize &backgroundSize, Colour background);
+    ~PictureComposer();
+    PictureComposer(const PictureComposer &) = delete;
+    PictureComposer &operator=(const PictureComposer &) = delete;
+
+    // True when there was no memory for the picture; adding then does nothing.
+    bool isNull() const { return m_picture.isNull(); }
+    void add(const QRect &rect, const QImage &source, bool monochrome, bool grayscale,
+             bool transparent);
+    // Waits for the drawing to end.
+    QImage picture();
+
+private:
+    QImage m_picture;
+    uchar *m_bits = nullptr;
+    qsizetype m_bytesPerLine = 0;
+    std::unique_ptr<BackgroundTask> m_drawing;
+};
 
 } // namespace zel

@@ -47,6 +47,48 @@ private:
 
 } // namespace
 
+class BackgroundTask::Runner : public QRunnable
+{
+public:
+    explicit Runner(const std::function<void()> &work) : m_work(work) { setAutoDelete(false); }
+    void run() override
+    {
+        m_work();
+        done.release();
+    }
+    QSemaphore done;
+
+private:
+    const std::function<void()> &m_work;
+};
+
+BackgroundTask::BackgroundTask(std::function<void()> work) : m_work(std::move(work))
+{
+    if (workerCount() < 2) {
+        m_work(); // no helper to hand it to
+        return;
+    }
+    m_runner = new Runner(m_work);
+    helpers().start(m_runner);
+}
+
+BackgroundTask::~BackgroundTask()
+{
+    wait();
+}
+
+void BackgroundTask::wait()
+{
+    if (!m_runner)
+        return;
+    if (helpers().tryTake(m_runner))
+        m_work();
+    else
+        m_runner->done.acquire();
+    delete m_runner;
+    m_runner = nullptr;
+}
+
 int workerCount()
 {
     static const int count = std::clamp(QThread::idealThreadCount(), 1, kMostWorkers);

@@ -15,4 +15,23 @@ int workerCount();
 // inside a piece cannot wait forever.
 void runInPieces(int count, const std::function<void(int)> &task);
 
+// Work started on a helper while the caller goes on with something else.
+// wait() returns once it is done; work that no helper has taken by then is
+// done by the caller itself. The destructor waits too.
+class BackgroundTask
+{
+public:
+    explicit BackgroundTask(std::function<void()> work);
+    ~BackgroundTask();
+    BackgroundTask(const BackgroundTask &) = delete;
+    BackgroundTask &operator=(const BackgroundTask &) = delete;
+
+    void wait();
+
+private:
+    class Runner;
+    std::function<void()> m_work;
+    Runner *m_runner = nullptr;
+};
+
 } // namespace zel
