@@ -481,21 +481,30 @@ QImage RenderScene(const Scene &scene, int bands)
 PictureComposer::PictureComposer(const QSize &backgroundSize, Colour background)
     : m_picture(allocateImage(qMax(backgroundSize.width(), 0), qMax(backgroundSize.height(), 0),
                               QImage::Format_RGB32))
+    , m_background(toQRgb(background))
 {
     if (m_picture.isNull())
         return;
     m_bits = m_picture.bits();
     m_bytesPerLine = m_picture.bytesPerLine();
-    const QRgb colour = toQRgb(background);
-    m_drawing = std::make_unique<BackgroundTask>([this, colour] {
-        for (int y = 0; y < m_picture.height(); ++y) {
-            QRgb *line = reinterpret_cast<QRgb *>(m_bits + y * m_bytesPerLine);
-            std::fill(line, line + m_picture.width(), colour);
-        }
-    });
+    m_filled.assign(size_t(m_picture.height()), false);
 }
 
 PictureComposer::~PictureComposer() = default;
+
+// Rows get their background just before the first part is drawn on them,
+// and the rest at the end: a document that turns out to be cut short has
+// by then touched no more of the picture than its parts cover.
+void PictureComposer::fillRows(int top, int bottom)
+{
+    for (int y = top; y < bottom; ++y) {
+        if (m_filled[size_t(y)])
+            continue;
+        QRgb *line = reinterpret_cast<QRgb *>(m_bits + y * m_bytesPerLine);
+        std::fill(line, line + m_picture.width(), m_background);
+        m_filled[size_t(y)] = true;
+    }
+}
 
 void PictureComposer::add(const QRect &rect, const QImage &source, bool monochrome,
                           bool grayscale, bool transparent)
@@ -508,6 +517,7 @@ void PictureComposer::add(const QRect &rect, const QImage &source, bool monochro
         return;
     m_drawing.reset(); // parts overlap: the one before must be finished
     m_drawing = std::make_unique<BackgroundTask>([this, draw] {
+        fillRows(draw->area.top(), draw->area.bottom() + 1);
         drawRows(m_bits, m_bytesPerLine, *draw, draw->area.top(), draw->area.bottom() + 1);
     });
 }
@@ -515,6 +525,8 @@ void PictureComposer::add(const QRect &rect, const QImage &source, bool monochro
 QImage PictureComposer::picture()
 {
     m_drawing.reset();
+    if (!m_picture.isNull())
+        fillRows(0, m_picture.height());
     return m_picture;
 }
 

@@ -6,6 +6,7 @@
 #include <QRect>
 
 #include <memory>
+#include <vector>
 
 namespace zel {
 
@@ -61,7 +62,8 @@ int renderBandsFor(const QSize &size);
 // before: the picture RenderScene draws of a scene holding them, for parts
 // that come one at a time from the bottom of the stacking order up (a
 // document being read). None has to be kept once it is drawn, and each is
-// drawn on a helper thread while the caller fetches the next.
+// drawn on a helper thread while the caller fetches the next. The picture
+// takes memory only as parts are drawn on it, and all of it at the end.
 class PictureComposer
 {
 public:
@@ -78,9 +80,13 @@ public:
     QImage picture();
 
 private:
+    void fillRows(int top, int bottom);
+
     QImage m_picture;
+    QRgb m_background;
     uchar *m_bits = nullptr;
     qsizetype m_bytesPerLine = 0;
+    std::vector<bool> m_filled; // rows that have their background
     std::unique_ptr<BackgroundTask> m_drawing;
 };
 
