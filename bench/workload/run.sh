@@ -107,7 +107,11 @@ report=$("$timer" "$runs" \
 echo "$report"
 echo "$report" | awk -v doc="$doc_bytes" -v out="$out_bytes" '
     $1 == "render" { peak = $5 }
+    $1 == "info" { info = $3 }
+    $1 == "cat" { cat = $3 }
+    $1 == "startup" { startup = $3 }
     END {
+        printf "(info - startup) / cat, medians: %.3f\n", (info - startup) / cat
         budget = (doc + out) / 1048576
         printf "render peak / (document + output picture): %.1f / %.1f MiB = %.3f\n", peak, budget, peak / budget
     }'
