@@ -5,7 +5,8 @@
 // Each benchmark times its baseline itself, interleaved with the work and in
 // thread CPU time, so that the counter "ratio" (work time / baseline time)
 // holds up on a busy machine. The targets: conversions within 3, RenderScene
-// within 4.
+// within 4. RenderSceneBands compares the threaded RenderScene with the
+// single-threaded one in wall time.
 
 #include "scene/Render.h"
 #include "scene/Scene.h"
@@ -15,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <ctime>
+#include <string>
 
 using namespace zel;
 
@@ -53,27 +55,35 @@ const QImage &bigSource()
     return image;
 }
 
-// Runs work and baseline alternately, reports the work's CPU time per
-// iteration and the ratio of the two totals.
+double wallSeconds()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + 1e-9 * double(ts.tv_nsec);
+}
+
+// Runs work and baseline alternately, reports the work's time per iteration
+// (CPU time of this thread, or wall time for work that uses other threads)
+// and the ratio of the two totals.
 template<typename Work, typename Baseline>
-void measure(benchmark::State &state, Work work, Baseline baseline)
+void measure(benchmark::State &state, Work work, Baseline baseline, double (*clock)() = cpuSeconds)
 {
     double workTotal = 0;
     double baselineTotal = 0;
     bool baselineFirst = false;
     for (auto _ : state) {
         baselineFirst = !baselineFirst;
-        const double t0 = cpuSeconds();
+        const double t0 = clock();
         if (baselineFirst)
             baseline();
         else
             work();
-        const double t1 = cpuSeconds();
+        const double t1 = clock();
         if (baselineFirst)
             work();
         else
             baseline();
-        const double t2 = cpuSeconds();
+        const double t2 = clock();
         const double first = t1 - t0;
         const double second = t2 - t1;
         const double workTime = baselineFirst ? second : first;
@@ -171,13 +181,33 @@ void BM_CopyEverySource(benchmark::State &state)
 void BM_RenderScene(benchmark::State &state)
 {
     const Scene &scene = sceneFixture().scene;
+    // In one band: the CPU time of this thread is then all of the work.
+    measure(
+        state,
+        [&] {
+            QImage picture = RenderScene(scene, 1);
+            benchmark::DoNotOptimize(picture.constBits());
+        },
+        copyEverySource);
+}
+
+// RenderScene as it runs (in bands on the worker threads) beside the same
+// picture drawn in one band, in wall time: what the other cores bring.
+void BM_RenderSceneBands(benchmark::State &state)
+{
+    const Scene &scene = sceneFixture().scene;
+    state.SetLabel(std::to_string(renderBandsFor(scene.backgroundSize())) + " bands");
     measure(
         state,
         [&] {
             QImage picture = RenderScene(scene);
             benchmark::DoNotOptimize(picture.constBits());
         },
-        copyEverySource);
+        [&] {
+            QImage picture = RenderScene(scene, 1);
+            benchmark::DoNotOptimize(picture.constBits());
+        },
+        wallSeconds);
 }
 
 // One part of each kind drawn onto the background, beside copying its
@@ -209,3 +239,4 @@ BENCHMARK(BM_MakeMonochrome)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MakeGrayscale)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_CopyEverySource)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderScene)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_RenderSceneBands)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -3,9 +3,15 @@
 #include "CliSupport.h"
 #include "CommandTable.h"
 
+#include "document/BmhDocument.h"
+#include "fileio/NativePath.h"
 #include "imaging/PictureFiles.h"
 #include "scene/Render.h"
 #include "scene/Scene.h"
+
+#include <QFile>
+
+#include <optional>
 
 namespace zel::cli {
 
@@ -42,17 +48,33 @@ int runRender(const QStringList &args)
         return fail(kCommand, QStringLiteral("%1: unsupported output type (use .bmp, .jpg, .jpeg or .png)")
                                   .arg(outputPath));
 
-    UiState ui;
-    Scene scene(ui);
-    scene.setViewsPainted(false);
+    // Each part is laid on the picture as it is read and then let go: no
+    // scene, no display bitmaps, never all the sources at once.
+    QFile file;
     QString error;
-    if (!loadDocument(documentPath, scene, &error))
-        return fail(kCommand, error);
-    const QImage picture = RenderScene(scene);
+    if (!openForReading(file, documentPath, &error))
+        return fail(kCommand, QStringLiteral("%1: cannot open: %2").arg(documentPath, error));
+    std::optional<PictureComposer> composer;
+    QSize size;
+    const bool read = readDocumentParts(
+        file,
+        [&](const DocumentHeader &header) {
+            size = QSize(header.frameWidth - Scene::kFrameExtra, header.frameHeight - Scene::kFrameExtra);
+            composer.emplace(size, header.background);
+        },
+        [&](DocumentPart &&part) {
+            composer->add(part.bounds, part.source.image, part.monochrome != 0,
+                          part.grayscale != 0, part.transparent != 0);
+        },
+        &error);
+    if (!read)
+        return fail(kCommand, QStringLiteral("%1: not a valid BMH document: %2").arg(documentPath, error));
+    const QImage picture = composer->picture();
+    composer.reset();
     if (picture.isNull())
         return fail(kCommand, QStringLiteral("not enough memory to render %1 x %2 pixels")
-                                  .arg(scene.backgroundSize().width())
-                                  .arg(scene.backgroundSize().height()));
+                                  .arg(size.width())
+                                  .arg(size.height()));
     if (!writePictureFile(outputPath, picture, &error))
         return fail(kCommand, error);
     return 0;

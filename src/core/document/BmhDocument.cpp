@@ -56,7 +56,8 @@ class DocumentReader
 public:
     DocumentReader(QIODevice &in, const DocumentLimits &limits) : m_in(in), m_limits(limits) {}
 
-    bool read(DocumentContents &contents, QString *error);
+    bool read(const std::function<void(const DocumentHeader &)> &begin,
+              const std::function<void(DocumentPart &&)> &take, QString *error);
 
 private:
     bool readHeader(DocumentHeader &header, QString *error);
@@ -144,24 +145,20 @@ bool DocumentReader::readEntry(int entry, int count, DocumentPart &part, QString
     return true;
 }
 
-bool DocumentReader::read(DocumentContents &contents, QString *error)
+bool DocumentReader::read(const std::function<void(const DocumentHeader &)> &begin,
+                          const std::function<void(DocumentPart &&)> &take, QString *error)
 {
-    DocumentContents result;
-    if (!readHeader(result.header, error))
+    DocumentHeader header;
+    if (!readHeader(header, error))
         return false;
-    const int count = result.header.partCount;
-    // Entries run bottom to top; parts are kept top first. Memory grows only
-    // with entries actually read, never with what the header claims.
-    std::vector<DocumentPart> bottomFirst;
+    begin(header);
+    const int count = header.partCount;
     for (int entry = 1; entry <= count; ++entry) {
         DocumentPart part;
         if (!readEntry(entry, count, part, error))
             return false;
-        bottomFirst.push_back(std::move(part));
+        take(std::move(part));
     }
-    result.parts.assign(std::make_move_iterator(bottomFirst.rbegin()),
-                        std::make_move_iterator(bottomFirst.rend()));
-    contents = std::move(result);
     return true;
 }
 
@@ -203,7 +200,25 @@ bool WriteDocument(QIODevice &out, const Scene &scene, QString *error)
 bool readDocumentContents(QIODevice &in, DocumentContents &contents, QString *error,
                           const DocumentLimits &limits)
 {
-    return DocumentReader(in, limits).read(contents, error);
+    // Entries run bottom to top; parts are kept top first. Memory grows only
+    // with entries actually read, never with what the header claims.
+    DocumentContents result;
+    std::vector<DocumentPart> bottomFirst;
+    if (!readDocumentParts(
+            in, [&](const DocumentHeader &header) { result.header = header; },
+            [&](DocumentPart &&part) { bottomFirst.push_back(std::move(part)); }, error, limits))
+        return false;
+    result.parts.assign(std::make_move_iterator(bottomFirst.rbegin()),
+                        std::make_move_iterator(bottomFirst.rend()));
+    contents = std::move(result);
+    return true;
+}
+
+bool readDocumentParts(QIODevice &in, const std::function<void(const DocumentHeader &)> &begin,
+                       const std::function<void(DocumentPart &&)> &take, QString *error,
+                       const DocumentLimits &limits)
+{
+    return DocumentReader(in, limits).read(begin, take, error);
 }
 
 bool ReadDocument(QIODevice &in, Scene &scene, QString *error)

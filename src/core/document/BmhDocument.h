@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace zel {
@@ -67,6 +68,14 @@ bool WriteDocument(QIODevice &out, const Scene &scene, QString *error = nullptr)
 // the limits.
 bool readDocumentContents(QIODevice &in, DocumentContents &contents, QString *error = nullptr,
                           const DocumentLimits &limits = {});
+
+// Reads a document entry by entry without keeping it: begin receives the
+// header once it is read and checked, take each part as it comes, from the
+// bottom of the stacking order to the top. The same checks and failures as
+// readDocumentContents; parts handed over before a failure stay handed over.
+bool readDocumentParts(QIODevice &in, const std::function<void(const DocumentHeader &)> &begin,
+                       const std::function<void(DocumentPart &&)> &take, QString *error = nullptr,
+                       const DocumentLimits &limits = {});
 
 // Puts what was read into an empty scene (as after a reset); the last entry
 // becomes the selected part.

@@ -62,6 +62,15 @@ public:
         return true;
     }
 
+    // Rows straight into place, once the bytes taken before are used up.
+    bool canReadRows() const { return m_headPos >= m_head.size(); }
+    qint64 readRows(char *first, qsizetype step, qint64 rowBytes, qint64 count)
+    {
+        const qint64 got = zel::readRows(m_device, first, step, rowBytes, count);
+        m_consumed += got;
+        return got;
+    }
+
     // Whether n more bytes are known to be there (never for a pipe).
     bool canSupply(qint64 n) const
     {
@@ -139,6 +148,8 @@ private:
     QImage::Format plainFormat(int *depth) const;
     bool allocate(QImage &image, QImage::Format format);
     Bitmap readPlain(qint64 size);
+    bool storedAsHeld(const QImage &image) const;
+    bool readStraight(QImage &image, qint64 size);
     void decodeRows(QImage &image, const char *rows, qint64 first, qint64 count) const;
     Bitmap decodeRle(const QByteArray &pixels);
     bool masksAre(quint32 r, quint32 g, quint32 b) const
@@ -393,10 +404,58 @@ void BmpReader::decodeRows(QImage &image, const char *rows, qint64 first, qint64
     }
 }
 
+// Whether the file's rows are the image's rows byte for byte (but for the
+// fourth byte of 32-bit pixels and the top bit of 16-bit ones).
+bool BmpReader::storedAsHeld(const QImage &image) const
+{
+    if (!m_in.canReadRows() || image.bytesPerLine() != rowStride())
+        return false;
+    switch (m_h.bitCount) {
+    case 1:
+    case 8:
+    case 24:
+        return true;
+    case 16:
+        return image.format() == QImage::Format_RGB555;
+    case 32:
+        return masksAre(0x00FF0000, 0x0000FF00, 0x000000FF);
+    default:
+        return false;
+    }
+}
+
+// Reads the pixel array straight into the image's rows: no copy on the way.
+bool BmpReader::readStraight(QImage &image, qint64 size)
+{
+    uchar *bits = image.bits();
+    const qsizetype perLine = image.bytesPerLine();
+    const qint64 height = m_h.height;
+    char *first = reinterpret_cast<char *>(m_h.topDown ? bits : bits + (height - 1) * perLine);
+    const qint64 got = m_in.readRows(first, m_h.topDown ? perLine : -perLine, rowStride(), height);
+    if (got < size)
+        return fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(got).arg(size));
+    const int width = int(m_h.width);
+    if (m_h.bitCount == 16) {
+        for (qint64 y = 0; y < height; ++y) {
+            auto *line = reinterpret_cast<quint16 *>(bits + y * perLine);
+            for (int x = 0; x < width; ++x)
+                line[x] = qFromLittleEndian(line[x]) & 0x7FFF;
+        }
+    } else if (m_h.bitCount == 32) {
+        for (qint64 y = 0; y < height; ++y) {
+            auto *line = reinterpret_cast<QRgb *>(bits + y * perLine);
+            for (int x = 0; x < width; ++x)
+                line[x] = qFromLittleEndian(line[x]) | 0xFF000000u;
+        }
+    }
+    return true;
+}
+
 // Reads and decodes an uncompressed pixel array of size bytes. When the
-// device shows that the bytes are there, rows go from a small reused buffer
-// straight into the image; otherwise (a pipe) the bytes are gathered first,
-// so that a header that lies costs no more memory than the data sent.
+// device shows that the bytes are there, rows go straight into the image, or
+// where they must be decoded, through a small reused buffer; otherwise (a
+// pipe) the bytes are gathered first, so that a header that lies costs no
+// more memory than the data sent.
 Bitmap BmpReader::readPlain(qint64 size)
 {
     Bitmap result;
@@ -406,6 +465,14 @@ Bitmap BmpReader::readPlain(qint64 size)
     if (m_in.canSupply(size)) {
         if (!allocate(image, format))
             return {};
+        if (storedAsHeld(image)) {
+            if (!readStraight(image, size))
+                return {};
+            if (m_h.bitCount <= 8)
+                finishIndexed(image);
+            result.image = image;
+            return result;
+        }
         const qint64 rowsPerChunk = std::clamp<qint64>((qint64(1) << 18) / stride, 1, m_h.height);
         std::vector<char> chunk(size_t(rowsPerChunk * stride));
         for (qint64 first = 0; first < m_h.height; first += rowsPerChunk) {

@@ -2,10 +2,77 @@
 
 #include <algorithm>
 
+#if defined(Q_OS_LINUX)
+#include <QFileDevice>
+
+#include <cerrno>
+#include <sys/uio.h>
+#endif
+
 namespace zel {
 
 namespace {
+
 constexpr qint64 kChunk = qint64(1) << 20;
+
+#if defined(Q_OS_LINUX)
+// Rows per system call; the system takes at most 1024.
+constexpr int kRowsPerCall = 512;
+
+// Reads at the file's logical position, which accounts for what Qt has
+// buffered (or not yet written), and then moves it past what arrived.
+qint64 readFileRows(QFileDevice &file, char *first, qsizetype step, qint64 rowBytes, qint64 count)
+{
+    const qint64 start = file.pos();
+    const qint64 total = rowBytes * count;
+    qint64 done = 0;
+    iovec parts[kRowsPerCall];
+    while (done < total) {
+        // A call may end inside a row; the next one goes on from there.
+        const qint64 row = done / rowBytes;
+        const qint64 within = done % rowBytes;
+        int n = 0;
+        for (qint64 r = row; r < count && n < kRowsPerCall; ++r, ++n) {
+            const qint64 skip = r == row ? within : 0;
+            parts[n].iov_base = first + r * step + skip;
+            parts[n].iov_len = size_t(rowBytes - skip);
+        }
+        const ssize_t got = ::preadv(file.handle(), parts, n, off_t(start + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    return file.seek(start + done) ? done : 0;
+}
+#endif
+
+} // namespace
+
+qint64 readRows(QIODevice &in, char *first, qsizetype step, qint64 rowBytes, qint64 count)
+{
+    if (rowBytes <= 0 || count <= 0)
+        return 0;
+#if defined(Q_OS_LINUX)
+    auto *file = qobject_cast<QFileDevice *>(&in);
+    if (file && file->handle() >= 0 && !file->isSequential()
+        && (!file->isWritable() || file->flush()))
+        return readFileRows(*file, first, step, rowBytes, count);
+#endif
+    qint64 done = 0;
+    for (qint64 r = 0; r < count; ++r) {
+        char *row = first + r * step;
+        qint64 got = 0;
+        while (got < rowBytes) {
+            const qint64 n = in.read(row + got, rowBytes - got);
+            if (n <= 0)
+                return done + got;
+            got += n;
+        }
+        done += got;
+    }
+    return done;
 }
 
 QByteArray readUpTo(QIODevice &in, qint64 n)

@@ -16,6 +16,14 @@ QByteArray readUpTo(QIODevice &in, qint64 n);
 // Reads exactly n bytes into buffer; false on a short read.
 bool readExactly(QIODevice &in, char *buffer, qint64 n);
 
+// Reads count rows of rowBytes bytes each, as they follow one another on the
+// device, straight into memory at first, first + step, first + 2 * step...
+// (step may be negative: rows stored bottom-up going into a top-down
+// picture). Returns the bytes that arrived: fewer than count * rowBytes
+// means the device ran dry. A file is read with one system call for many
+// rows, at the device's position, which then moves past what was read.
+qint64 readRows(QIODevice &in, char *first, qsizetype step, qint64 rowBytes, qint64 count);
+
 // Skips exactly n bytes; false when the device ends first.
 bool skipExactly(QIODevice &in, qint64 n);
 

@@ -2,6 +2,7 @@
 
 #include "BmpCodec.h"
 #include "DeviceIo.h"
+#include "ImageAllocation.h"
 
 #include "fileio/FileReplacement.h"
 #include "fileio/NativePath.h"
@@ -137,6 +138,30 @@ bool replaceWithPicture(const QString &path, QString *error, Write &&write)
     return false;
 }
 
+// The picture as BGR888, for a 24-bit BMP. A rendered picture (RGB32) is
+// converted into memory from allocateImage: Qt's own conversion takes fresh
+// memory page by page, which costs more than the conversion itself.
+QImage at24Bits(const QImage &picture)
+{
+    if (picture.format() != QImage::Format_RGB32)
+        return picture.convertToFormat(QImage::Format_BGR888);
+    QImage out = allocateImage(picture.width(), picture.height(), QImage::Format_BGR888);
+    if (out.isNull())
+        return picture.convertToFormat(QImage::Format_BGR888);
+    for (int y = 0; y < picture.height(); ++y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        uchar *line = out.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x, line += 3) {
+            line[0] = uchar(qBlue(in[x]));
+            line[1] = uchar(qGreen(in[x]));
+            line[2] = uchar(qRed(in[x]));
+        }
+    }
+    out.setDotsPerMeterX(picture.dotsPerMeterX());
+    out.setDotsPerMeterY(picture.dotsPerMeterY());
+    return out;
+}
+
 } // namespace
 
 bool writePictureFile(const QString &path, const QImage &picture, QString *error)
@@ -154,7 +179,7 @@ bool writePictureFile(const QString &path, const QImage &picture, QString *error
             return false;
         }
         Bitmap bitmap;
-        bitmap.image = picture.convertToFormat(QImage::Format_BGR888);
+        bitmap.image = at24Bits(picture);
         bitmap.depth = 24;
         return writeBmp(file, bitmap, why);
     });

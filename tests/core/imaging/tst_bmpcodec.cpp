@@ -1,10 +1,15 @@
 #include "BmpBytes.h"
 
 #include "imaging/BmpCodec.h"
+#include "imaging/ImageAllocation.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
+#include <QTemporaryFile>
 #include <QtTest>
+
+#include <algorithm>
+#include <vector>
 
 using namespace zel;
 
@@ -75,6 +80,23 @@ Bitmap readBytes(const QByteArray &bytes, QString *error, qint64 maxPixels = kMa
     return readBmp(buffer, error, maxPixels);
 }
 
+// The same bytes read from a file, where rows go straight into the image;
+// *rest receives what the file holds after the image.
+Bitmap readFile(const QByteArray &bytes, QString *error, qint64 maxPixels = kMaxImagePixels,
+                QByteArray *rest = nullptr)
+{
+    QTemporaryFile temporary;
+    if (!temporary.open() || temporary.write(bytes) != bytes.size() || !temporary.flush())
+        return {};
+    QFile file(temporary.fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const Bitmap b = readBmp(file, error, maxPixels);
+    if (rest)
+        *rest = file.readAll();
+    return b;
+}
+
 QList<QRgb> pixelsOf(const QImage &image)
 {
     QList<QRgb> out;
@@ -111,6 +133,7 @@ private slots:
     void refusesHugeHeaderWithoutData();
     void writerFallsBackWhenDepthDoesNotFit();
     void writeFailureIsReported();
+    void allocatedImagesKeepTheirPixels();
 };
 
 void TestBmpCodec::roundTripKeepsDepthTableAndPixels_data()
@@ -131,6 +154,10 @@ void TestBmpCodec::roundTripKeepsDepthTableAndPixels_data()
     QTest::newRow("24-bit 700x400, read in several blocks") << 24 << 700 << 400 << 0;
     QTest::newRow("4-bit 3001x90, read in several blocks") << 4 << 3001 << 90 << 16;
     QTest::newRow("24-bit 1500x1000, a large allocation") << 24 << 1500 << 1000 << 0;
+    QTest::newRow("8-bit 301x1100, rows beyond one read call") << 8 << 301 << 1100 << 256;
+    QTest::newRow("1-bit 45x1030") << 1 << 45 << 1030 << 2;
+    QTest::newRow("16-bit 17x600") << 16 << 17 << 600 << 0;
+    QTest::newRow("32-bit 600x700") << 32 << 600 << 700 << 0;
 }
 
 void TestBmpCodec::roundTripKeepsDepthTableAndPixels()
@@ -154,6 +181,14 @@ void TestBmpCodec::roundTripKeepsDepthTableAndPixels()
     QCOMPARE(back.image.colorTable(), original.image.colorTable());
     QCOMPARE(pixelsOf(back.image), pixelsOf(original.image));
     QVERIFY(back.image == original.image);
+
+    QByteArray rest;
+    const Bitmap fromFile = readFile(bytes + "next", &error, kMaxImagePixels, &rest);
+    QVERIFY2(!fromFile.isNull(), qPrintable(error));
+    QCOMPARE(fromFile.depth, depth);
+    QCOMPARE(fromFile.image.colorTable(), original.image.colorTable());
+    QVERIFY(fromFile.image == original.image);
+    QCOMPARE(rest, QByteArray("next"));
 }
 
 void TestBmpCodec::writes24BitRowsBottomUpWithZeroPadding()
@@ -371,12 +406,14 @@ void TestBmpCodec::readsVariants()
     QFETCH(QSize, size);
     QFETCH(QList<QRgb>, pixels);
     QString error;
-    const Bitmap b = readBytes(bytes, &error);
-    QVERIFY2(!b.isNull(), qPrintable(error));
-    QCOMPARE(b.depth, depth);
-    QCOMPARE(int(b.image.format()), format);
-    QCOMPARE(b.image.size(), size);
-    QCOMPARE(pixelsOf(b.image), pixels);
+    for (const bool file : {false, true}) {
+        const Bitmap b = file ? readFile(bytes, &error) : readBytes(bytes, &error);
+        QVERIFY2(!b.isNull(), qPrintable(error));
+        QCOMPARE(b.depth, depth);
+        QCOMPARE(int(b.image.format()), format);
+        QCOMPARE(b.image.size(), size);
+        QCOMPARE(pixelsOf(b.image), pixels);
+    }
 }
 
 void TestBmpCodec::consumesExactlyFileSize()
@@ -492,10 +529,12 @@ void TestBmpCodec::rejects()
     QFETCH(QByteArray, bytes);
     QFETCH(qint64, maxPixels);
     QFETCH(QString, message);
-    QString error;
-    const Bitmap b = readBytes(bytes, &error, maxPixels);
-    QVERIFY(b.isNull());
-    QCOMPARE(error, QStringLiteral("BMP: ") + message);
+    for (const bool file : {false, true}) {
+        QString error;
+        const Bitmap b = file ? readFile(bytes, &error, maxPixels) : readBytes(bytes, &error, maxPixels);
+        QVERIFY(b.isNull());
+        QCOMPARE(error, QStringLiteral("BMP: ") + message);
+    }
 }
 
 void TestBmpCodec::refusesHugeHeaderWithoutData()
@@ -546,6 +585,41 @@ void TestBmpCodec::writeFailureIsReported()
     QVERIFY(!writeBmp(buffer, Bitmap(), &error));
     QCOMPARE(error, QStringLiteral("BMP: no image to write"));
     QCOMPARE(buffer.size(), qint64(0));
+}
+
+// Images of every size class - left to malloc, placed one after another in
+// shared regions (more than one region's worth), or in blocks of their own -
+// keep their pixels while others around them come and go.
+void TestBmpCodec::allocatedImagesKeepTheirPixels()
+{
+    const QSize sizes[] = {{100, 60}, {300, 300}, {512, 512}, {700, 500}, {1100, 1000}};
+    std::vector<QImage> images;
+    std::vector<uchar> marks;
+    const auto allocate = [&](int i) {
+        const QSize size = sizes[i % 5];
+        QImage image = allocateImage(size.width(), size.height(),
+                                     i % 3 ? QImage::Format_RGB32 : QImage::Format_BGR888);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), size);
+        QCOMPARE(image.bytesPerLine(), (qsizetype(size.width()) * image.depth() + 31) / 32 * 4);
+        const uchar mark = uchar(1 + i % 251);
+        std::fill_n(image.bits(), image.sizeInBytes(), mark);
+        images.push_back(image);
+        marks.push_back(mark);
+    };
+    for (int i = 0; i < 90; ++i)
+        allocate(i);
+    for (size_t i = 0; i < images.size(); i += 2)
+        images[i] = QImage();
+    for (int i = 90; i < 150; ++i)
+        allocate(i);
+    for (size_t i = 0; i < images.size(); ++i) {
+        const QImage &image = images[i];
+        QVERIFY2(image.isNull()
+                     || std::all_of(image.constBits(), image.constBits() + image.sizeInBytes(),
+                                    [&](uchar b) { return b == marks[i]; }),
+                 qPrintable(QStringLiteral("image %1 lost its pixels").arg(i)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBmpCodec)

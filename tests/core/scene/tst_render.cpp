@@ -1,11 +1,15 @@
 // Part rendering and scene compositing: the conversion levels, the pixel
 // formats a source can come in, nearest-neighbour scaling, transparency,
-// clipping and RenderScene.
+// clipping and RenderScene, drawn in one band or in several on threads.
 
 #include "Render.h"
 #include "SceneTestSupport.h"
+#include "WorkerPool.h"
 
 #include <QTest>
+
+#include <atomic>
+#include <vector>
 
 using namespace zel;
 using namespace zel::test;
@@ -87,6 +91,10 @@ private slots:
     void lowerIndexCoversHigher();
     void sceneShowsNoFramesAndKeepsDisplayWhite();
     void sceneClipsPartsAndMatchesModel();
+    void bandsDrawTheSamePixels_data();
+    void bandsDrawTheSamePixels();
+    void piecesRunOnceEach_data();
+    void piecesRunOnceEach();
 };
 
 void RenderTest::monochromeLevel_data()
@@ -564,6 +572,82 @@ void RenderTest::sceneClipsPartsAndMatchesModel()
         QCOMPARE(picture.size(), scene.backgroundSize());
         QCOMPARE(picture, expectedScene(scene));
     }
+}
+
+void RenderTest::bandsDrawTheSamePixels_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("parts");
+    QTest::addColumn<bool>("checkModel"); // the pixel model is slow on large pictures
+    QTest::newRow("1 x 1") << QSize(1, 1) << 3 << true;
+    QTest::newRow("150 x 2, fewer rows than some band counts") << QSize(150, 2) << 6 << true;
+    QTest::newRow("3 x 200, tall") << QSize(3, 200) << 6 << true;
+    QTest::newRow("61 x 47") << QSize(61, 47) << 9 << true;
+    QTest::newRow("257 x 129") << QSize(257, 129) << 12 << true;
+    QTest::newRow("640 x 480, threaded by default") << QSize(640, 480) << 20 << false;
+}
+
+void RenderTest::bandsDrawTheSamePixels()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, parts);
+    QFETCH(bool, checkModel);
+    QRandomGenerator rng(quint32(size.width() * 7919 + size.height()));
+    UiState ui;
+    Scene scene(ui);
+    scene.setViewsPainted(false);
+    scene.setBackgroundSize(size);
+    scene.setBackgroundColour(rng.generate() & 0xFFFFFFu);
+    for (int i = 0; i < parts; ++i) {
+        // Parts of every format, some stretched, many reaching past the edges.
+        const Bitmap source = randomSource(rng, 40);
+        const int width = 1 + rng.bounded(size.width() + 20);
+        const int height = 1 + rng.bounded(size.height() + 20);
+        scene.InsertPart(rng.bounded(-20, size.width()), rng.bounded(-20, size.height()), width,
+                         height, source, rng.bounded(4) == 0 ? -1 : 0, rng.bounded(3) == 0,
+                         rng.bounded(2));
+    }
+    const QImage single = RenderScene(scene, 1);
+    QCOMPARE(single.size(), size);
+    if (checkModel)
+        QCOMPARE(single, expectedScene(scene));
+    for (int bands : {2, 3, 4, 5, 8, 13, size.height(), size.height() + 7})
+        QVERIFY2(RenderScene(scene, bands) == single, qPrintable(QStringLiteral("%1 bands").arg(bands)));
+    QVERIFY(RenderScene(scene) == single);
+    if (qint64(size.width()) * size.height() >= 640 * 480 && workerCount() > 1)
+        QVERIFY(renderBandsFor(size) > 1);
+
+    // Laid one at a time, each given as a copy that is gone as soon as it
+    // is handed over.
+    PictureComposer composer(size, scene.backgroundColour());
+    for (int i = scene.count() - 1; i >= 0; --i) {
+        const ScenePart &part = scene.part(i);
+        composer.add(part.Image->bounds(), part.Source.image.copy(), part.Monochrome != 0,
+                     part.Grayscale != 0, part.Transparent != 0);
+    }
+    QVERIFY(composer.picture() == single);
+}
+
+void RenderTest::piecesRunOnceEach_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("none") << 0;
+    QTest::newRow("one") << 1;
+    QTest::newRow("as many as workers") << workerCount();
+    QTest::newRow("many") << 1000;
+}
+
+void RenderTest::piecesRunOnceEach()
+{
+    QFETCH(int, count);
+    std::vector<std::atomic<int>> runs(size_t(count) * 4);
+    // Each piece runs four pieces of its own: a call from inside a piece
+    // must not wait for helpers that are busy with the outer call.
+    runInPieces(count, [&](int outer) {
+        runInPieces(4, [&](int inner) { runs[size_t(outer) * 4 + size_t(inner)].fetch_add(1); });
+    });
+    for (size_t i = 0; i < runs.size(); ++i)
+        QVERIFY2(runs[i].load() == 1, qPrintable(QStringLiteral("piece %1 ran %2 times").arg(i).arg(runs[i].load())));
 }
 
 QTEST_GUILESS_MAIN(RenderTest)
