@@ -2,6 +2,8 @@
 
 #include "Render.h"
 
+#include "imaging/ImageAllocation.h"
+
 namespace zel {
 
 void PartView::setBounds(const QRect &bounds)
@@ -13,12 +15,16 @@ void PartView::setBounds(const QRect &bounds)
     damage(old.united(bounds));
 }
 
-void PartView::setBitmapSize(int width, int height)
+void PartView::setBitmapSize(int width, int height, bool fill)
 {
     if (!m_painted)
         return;
-    m_bitmap = QImage(qMax(width, 0), qMax(height, 0), QImage::Format_RGB32);
-    m_bitmap.fill(Qt::white);
+    // Where huge pages can back it: a document's display bitmaps are many
+    // megabytes of fresh memory, each 4 KiB page of which would otherwise
+    // cost a page fault.
+    m_bitmap = allocateImage(qMax(width, 0), qMax(height, 0), QImage::Format_RGB32);
+    if (fill)
+        m_bitmap.fill(Qt::white);
     damage(m_bounds);
 }
 

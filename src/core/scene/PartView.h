@@ -43,10 +43,11 @@ public:
 
     // The display bitmap (RGB32), normally Width x Height: the part as drawn
     // plus its frame line. Setting its size discards its pixels (they are
-    // repainted at once by whoever resizes it).
+    // repainted at once by whoever resizes it): white, or left as they come
+    // when the caller paints every one of them itself.
     const QImage &bitmap() const { return m_bitmap; }
     QImage &bitmapForPainting() { return m_bitmap; }
-    void setBitmapSize(int width, int height);
+    void setBitmapSize(int width, int height, bool fill = true);
     void bitmapChanged() { damage(m_bounds); }
 
     // When set, pixels of the display bitmap that are exactly white are not

@@ -279,8 +279,9 @@ void Scene::appendLoadedPart(const QRect &bounds, const Bitmap &source, qint32 m
 {
     ScenePart part;
     part.Image = createView();
-    // Set up as SetupPartImage does, but paint only once, with the frame.
-    part.Image->setBitmapSize(bounds.width(), bounds.height());
+    // Set up as SetupPartImage does, but paint only once, with the frame,
+    // over every pixel when there is a source to paint.
+    part.Image->setBitmapSize(bounds.width(), bounds.height(), source.isNull());
     part.Image->setTransparent(transparent != 0);
     part.Image->setBounds(bounds);
     part.Source = source;
