@@ -67,11 +67,13 @@ std::optional<QSize> parseSize(const QString &text, QString *error)
         *error = QStringLiteral("\"%1\" is not a size WxH of positive whole numbers").arg(text);
         return std::nullopt;
     }
-    if (qint64(*w) * *h > kMaxImagePixels) {
+    const int width = w.value_or(0);
+    const int height = h.value_or(0);
+    if (qint64(width) * height > kMaxImagePixels) {
         *error = QStringLiteral("%1 is more than the limit of %2 pixels").arg(text).arg(kMaxImagePixels);
         return std::nullopt;
     }
-    return QSize(*w, *h);
+    return QSize(width, height);
 }
 
 std::optional<PartSpec> parsePart(const QString &text, QString *error)
