@@ -110,6 +110,10 @@ int main(int argc, char **argv)
         return 2;
     }
     const int runs = std::atoi(argv[1]);
+    if (runs < 1) {
+        std::fprintf(stderr, "spawn_timer: RUNS must be a whole number from 1\n");
+        return 2;
+    }
     std::vector<Command> commands;
     std::vector<std::pair<std::string, std::string>> ratios;
     for (int i = 2; i < argc; ++i) {

@@ -1,6 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when the libraries zelvane-cli links (as CMake generated them)
-# include the window library or Qt Widgets itself.
+# Fails when the libraries zelvane-cli links directly (as CMake generated
+# them) include the window library or Qt Widgets. (Qt Print Support, which
+# the printer library needs for print queues, brings Widgets in
+# underneath; the command line itself uses none of it.)
 file(READ "${LINKS}" links)
 string(STRIP "${links}" links)
 if(links STREQUAL "")

@@ -9,8 +9,6 @@ const char *const kDocumentFilter = "Zelvaneﾌｧｲﾙ(*.BMH)|*.BMH";
 
 namespace {
 
-const QString kProductName = QStringLiteral("Zelvane");
-
 FileRequest documentRequest(FileRequest::Mode mode, const QString &fileName)
 {
     FileRequest request;
@@ -92,9 +90,8 @@ bool DocumentCommands::openFile(const QString &path)
     }
     NewDocument();
     loadDocumentContents(m_document.scene(), contents);
-    m_document.setCurrentFileName(path);
+    m_document.setCurrentFileName(path); // loading recorded nothing: history stays empty
     m_document.setNamedTitle();
-    m_document.history().ClearHistory();
     return true;
 }
 
@@ -145,7 +142,7 @@ bool DocumentCommands::ConfirmClose()
         return true;
     const QString first = m_document.CurrentFileName().isEmpty() ? QStringLiteral("編集されています。")
                                                     : QStringLiteral("内容が変更されています。");
-    switch (m_dialogs.askYesNoCancel(kProductName, first + QStringLiteral("\r\n保存しますか？"))) {
+    switch (m_dialogs.askYesNoCancel(DocumentState::productName(), first + QStringLiteral("\r\n保存しますか？"))) {
     case Answer::No:
         return true;
     case Answer::Yes: {

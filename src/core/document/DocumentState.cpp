@@ -2,12 +2,6 @@
 
 namespace zel {
 
-namespace {
-
-const QString kProductName = QStringLiteral("Zelvane");
-
-} // namespace
-
 DocumentState::DocumentState()
     : m_scene(m_ui)
     , m_edit(m_scene, m_history)
@@ -24,12 +18,12 @@ DocumentState::~DocumentState()
 
 void DocumentState::setUntitledTitle()
 {
-    m_ui.setTitle(kProductName + QStringLiteral(" - (無題)"));
+    m_ui.setTitle(productName() + QStringLiteral(" - (無題)"));
 }
 
 void DocumentState::setNamedTitle()
 {
-    m_ui.setTitle(kProductName + QStringLiteral(" - ") + m_currentFileName);
+    m_ui.setTitle(productName() + QStringLiteral(" - ") + m_currentFileName);
 }
 
 } // namespace zel

@@ -41,6 +41,9 @@ public:
     // opened or saved.
     bool isModified() const { return m_history.HistoryPos() > 0; }
 
+    // "Zelvane": the window title's start and the close prompt's caption.
+    static QString productName() { return QStringLiteral("Zelvane"); }
+
     // The window title: "Zelvane - (無題)" or "Zelvane - " and the path.
     void setUntitledTitle();
     void setNamedTitle();

@@ -72,6 +72,12 @@ bool FileReplacement::open()
         fail(EISDIR, "cannot create");
         return false;
     }
+    // A file the user may not write stays as it is, though its folder
+    // would let us put another in its place.
+    if (exists && ::access(m_target.constData(), W_OK) != 0) {
+        fail(errno, "cannot replace");
+        return false;
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray name = m_target + '.'
                                 + QByteArray::number(QRandomGenerator::global()->generate(), 36)

@@ -5,6 +5,8 @@
 #include "scene/Render.h"
 #include "scene/Scene.h"
 
+#include <QFileInfo>
+
 namespace zel {
 
 const char *const kOpenPictureFilter =
@@ -74,9 +76,15 @@ void PictureCommands::SaveBitmapItemClick(Dialogs &dialogs)
     QString path = dialogs.chooseFile(request);
     if (path.isEmpty())
         return;
-    // A dialog that left the name bare: the filter chosen says the kind.
-    if (pictureExtension(path).isEmpty())
-        path += request.selectedFilter == 1 ? QStringLiteral(".jpg") : QStringLiteral(".bmp");
+    // A dialog that left the name bare: the filter chosen says the kind,
+    // and the name it makes is asked about as the dialog asks.
+    if (pictureExtension(path).isEmpty()) {
+        path += QLatin1Char('.') + filterSuffix(request.filter, request.selectedFilter);
+        if (QFileInfo::exists(path)
+            && dialogs.askYesNoCancel(request.title, fileMessage(path, QStringLiteral("は既に存在します。\r\n上書きしますか？")))
+                   != Answer::Yes)
+            return;
+    }
     const PictureKind kind = pictureKindOf(path);
     if (kind != PictureKind::Bmp && kind != PictureKind::Jpeg) {
         dialogs.showMessage(fileMessage(

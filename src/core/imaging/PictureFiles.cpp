@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
+#include <limits>
+
 namespace zel {
 
 namespace {
@@ -63,7 +66,10 @@ Bitmap readPng(QIODevice &file, qint64 maxPixels, QString *why)
                    .arg(size.width()).arg(size.height()).arg(maxPixels);
         return {};
     }
-    reader.setAllocationLimit(0); // the size was checked against our own limit
+    // Qt decodes 16-bit channels into 8 bytes a pixel: the image may take
+    // what maxPixels take at 4 bytes, and no more, whatever the header says.
+    const qint64 limitMiB = std::max<qint64>(1, maxPixels * 4 / (1024 * 1024));
+    reader.setAllocationLimit(int(std::min<qint64>(limitMiB, std::numeric_limits<int>::max())));
     const QImage image = reader.read();
     if (image.isNull()) {
         *why = QStringLiteral("PNG: ") + reader.errorString();

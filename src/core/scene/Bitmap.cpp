@@ -4,11 +4,33 @@
 
 namespace zel {
 
+namespace {
+
+// Alpha is not part of a picture here: what a browser would show see-through
+// (alpha in the pixels or in a palette) is laid over white, which transparent
+// mode then lets the background show through.
+Bitmap overWhite(const QImage &image)
+{
+    Bitmap b;
+    b.depth = 32;
+    b.image = QImage(image.size(), QImage::Format_RGB32);
+    if (b.image.isNull())
+        return b;
+    b.image.fill(Qt::white);
+    QPainter painter(&b.image);
+    painter.drawImage(0, 0, image);
+    return b;
+}
+
+} // namespace
+
 Bitmap Bitmap::fromImage(const QImage &image)
 {
     Bitmap b;
     if (image.isNull())
         return b;
+    if (image.hasAlphaChannel())
+        return overWhite(image);
     switch (image.format()) {
     case QImage::Format_Mono:
         b.image = image;
@@ -40,22 +62,8 @@ Bitmap Bitmap::fromImage(const QImage &image)
         b.depth = 32;
         break;
     default:
+        b.image = image.convertToFormat(QImage::Format_RGB32);
         b.depth = 32;
-        if (!image.hasAlphaChannel()) {
-            b.image = image.convertToFormat(QImage::Format_RGB32);
-            break;
-        }
-        // Alpha is not part of a picture here: what a browser would show
-        // see-through is laid over white, which transparent mode then lets
-        // the background show through.
-        b.image = QImage(image.size(), QImage::Format_RGB32);
-        if (b.image.isNull())
-            break;
-        b.image.fill(Qt::white);
-        {
-            QPainter painter(&b.image);
-            painter.drawImage(0, 0, image);
-        }
         break;
     }
     return b;

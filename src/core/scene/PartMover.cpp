@@ -75,8 +75,9 @@ void PartMover::mouseMoved(const PointerEvent &event)
         if (m_scene.isEmpty() || m_scene.part(0).Image.get() != image)
             return;
         m_dragging = true;
-        // Shift pressed before the drag began snaps it from the start.
-        m_shiftHeld = m_shiftHeld || event.shift;
+        // Shift held as the drag begins (pressed before, perhaps while
+        // another window had the keys) snaps it from the start.
+        m_shiftHeld = event.shift;
     }
     if (!m_dragging)
         return;
@@ -136,6 +137,7 @@ void PartMover::endDrag()
 {
     m_dragging = false;
     m_keyboardMove = false;
+    m_shiftHeld = false; // the next drag reads it afresh
     m_armed = nullptr;
     m_host.capturePointer(false);
     m_host.showPointer(MoveHost::Pointer::Normal);
@@ -166,17 +168,14 @@ void PartMover::MoveItemClick()
 
 bool PartMover::WMKeyDown(int key)
 {
+    if (!m_dragging || m_scene.isEmpty())
+        return false;
     if (key == VkShift) {
-        // Held before a drag begins, it snaps the drag from the start.
         m_shiftHeld = true;
-        if (!m_dragging || m_scene.isEmpty())
-            return false;
         if (!m_keyboardMove)
             placeSnapped();
         return true;
     }
-    if (!m_dragging || m_scene.isEmpty())
-        return false;
     if (key == VkEscape) {
         cancel();
         return true;

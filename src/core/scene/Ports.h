@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -29,6 +30,17 @@ struct FileRequest {
     // Set by the dialog: the index of the filter chosen (0 for the first).
     int selectedFilter = 0;
 };
+
+// The first extension the index-th filter of a request's filter names,
+// without its dot ("ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEG|*.jpg;*.jpeg", 1 -> "jpg"); empty
+// when there is none.
+inline QString filterSuffix(const QString &filter, int index)
+{
+    const QStringList pieces = filter.split(QLatin1Char('|'));
+    const QString patterns = pieces.value(2 * index + 1);
+    const QString first = patterns.section(QLatin1Char(';'), 0, 0);
+    return first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+}
 
 enum class Answer { Ok, Yes, No, Cancel };
 

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace zel {
@@ -36,23 +35,16 @@ QString QtDialogs::qtFilter(const QString &filter)
 
 namespace {
 
-// The first extension a Qt filter entry names ("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)" -> "bmp").
-QString firstSuffix(const QString &qtFilterEntry)
-{
-    const qsizetype star = qtFilterEntry.indexOf(QStringLiteral("*."));
-    if (star < 0)
-        return QString();
-    QString suffix = qtFilterEntry.mid(star + 2);
-    const qsizetype end = suffix.indexOf(QRegularExpression(QStringLiteral("[ ;)]")));
-    return end < 0 ? suffix : suffix.left(end);
-}
-
 // The picture file under the cursor, scaled to fit, read by our own readers.
 void showPreview(QLabel *label, const QString &path)
 {
+    // A pick and the name it puts in the field both arrive here.
+    if (label->property("previewOf").toString() == path)
+        return;
+    label->setProperty("previewOf", path);
     QString error;
     JpegDecodeOptions options;
-    options.maxPixels = qint64(1) << 26; // a preview need not hold huge pictures
+    options.maxPixels = qint64(1) << 24; // a preview need not hold huge pictures
     const Bitmap bitmap = QFileInfo(path).isFile() ? readPictureFile(path, options, &error)
                                                    : Bitmap();
     if (bitmap.isNull()) {
@@ -90,9 +82,11 @@ QString QtDialogs::chooseFile(FileRequest &request)
     if (request.suffixFromFilter) {
         // The dialog adds the suffix before it asks about overwriting, so
         // the question is about the name that will be written.
-        dialog.setDefaultSuffix(firstSuffix(filters.value(0)));
+        dialog.setDefaultSuffix(filterSuffix(request.filter, 0));
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog](const QString &entry) { dialog.setDefaultSuffix(firstSuffix(entry)); });
+                         [&dialog, &request, filters](const QString &entry) {
+                             dialog.setDefaultSuffix(filterSuffix(request.filter, int(filters.indexOf(entry))));
+                         });
     }
     if (request.preview) {
         auto *preview = new QLabel(&dialog);

@@ -448,11 +448,20 @@ void DocumentCommandsTest::unknownKindInsertsNothing()
     alpha.setPixel(0, 0, 0x00000000u);
     alpha.setPixel(1, 0, 0xFF102030u);
     QVERIFY(alpha.save(png, "PNG"));
-    f.dialogs.files.push_back(png);
-    f.window->trigger(Item::PasteFromFileItem);
-    QCOMPARE(f.scene().count(), 1);
-    QCOMPARE(f.scene().part(0).Source.image.pixel(0, 0), 0xFFFFFFFFu);
-    QCOMPARE(f.scene().part(0).Source.image.pixel(1, 0), 0xFF102030u);
+    // And one whose palette holds the transparency.
+    const QString palette = path(QStringLiteral("palette.png"));
+    QImage indexed(2, 1, QImage::Format_Indexed8);
+    indexed.setColorTable({0x00000000u, 0xFF102030u});
+    indexed.setPixel(0, 0, 0);
+    indexed.setPixel(1, 0, 1);
+    QVERIFY(indexed.save(palette, "PNG"));
+    for (const QString &file : {png, palette}) {
+        f.dialogs.files.push_back(file);
+        f.window->trigger(Item::PasteFromFileItem);
+        QCOMPARE(f.scene().part(0).Source.image.pixel(0, 0), 0xFFFFFFFFu);
+        QCOMPARE(f.scene().part(0).Source.image.pixel(1, 0), 0xFF102030u);
+    }
+    QCOMPARE(f.scene().count(), 2);
 }
 
 void DocumentCommandsTest::saveBitmapWritesRenderedPicture()
@@ -474,6 +483,13 @@ void DocumentCommandsTest::saveBitmapWritesRenderedPicture()
     QVERIFY(f.dialogs.fileRequests.first().confirmOverwrite);
     QCOMPARE(QImage(path(QStringLiteral("out.bmp")), "BMP").size(), QSize(514, 386));
     QCOMPARE(QImage(path(QStringLiteral("bare.jpg")), "JPEG").size(), QSize(514, 386));
+    // The bare name again: the name it makes exists, so it is asked about.
+    f.dialogs.files.push_back(path(QStringLiteral("bare")));
+    f.dialogs.filters.push_back(1);
+    f.window->trigger(Item::SaveBitmapItem);
+    QCOMPARE(f.dialogs.questions,
+             QStringList{QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存|ﾌｧｲﾙ<") + path(QStringLiteral("bare.jpg"))
+                         + QStringLiteral(">は既に存在します。\r\n上書きしますか？")});
     QCOMPARE(f.dialogs.messages,
              QStringList{QStringLiteral("ﾌｧｲﾙ<") + path(QStringLiteral("out.gif"))
                          + QStringLiteral(">はﾋﾞｯﾄﾏｯﾌﾟ(.bmp)でもJPEG(.jpg)でもないため保存できません")});
