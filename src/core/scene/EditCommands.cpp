@@ -194,7 +194,8 @@ void EditCommands::endPartSize(const QSize &before, bool accepted)
         return;
     PartView &image = *m_scene.part(0).Image;
     if (accepted) {
-        image.setBitmapSize(image.width(), image.height());
+        // The frame's repaint below covers every pixel of a part with a source.
+        image.setBitmapSize(image.width(), image.height(), m_scene.part(0).Source.isNull());
         m_history.AddHistoryEntry(PartSizeEntry, before.width(), before.height(), image.width(),
                                   image.height());
     }

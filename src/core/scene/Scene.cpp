@@ -110,7 +110,8 @@ void Scene::dropFromStacking(PartView *view)
 void Scene::SetupPartImage(PartView &image, int width, int height, const Bitmap &source,
                            qint32 monochrome, qint32 grayscale, qint32 transparent)
 {
-    image.setBitmapSize(width, height);
+    // Painted whole just below, unless there is no source to paint.
+    image.setBitmapSize(width, height, source.isNull());
     RefreshPartImage(image, QRect(0, 0, width, height), source.image, monochrome != 0,
                      grayscale != 0);
     image.setTransparent(transparent != 0);
