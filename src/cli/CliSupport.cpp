@@ -1,6 +1,5 @@
 #include "CliSupport.h"
 
-#include "document/DocumentFile.h"
 
 #include <cstdio>
 
@@ -31,19 +30,19 @@ bool wantsHelp(const QStringList &args)
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
 }
 
+QString documentError(OpenError kind, const QString &path, const QString &detail)
+{
+    return kind == OpenError::Open ? QStringLiteral("%1: cannot open: %2").arg(path, detail)
+                                   : QStringLiteral("%1: not a valid BMH document: %2").arg(path, detail);
+}
+
 bool loadDocument(const QString &path, Scene &scene, QString *error)
 {
     QString detail;
-    switch (openDocumentFile(path, scene, &detail)) {
-    case OpenError::None:
+    const OpenError result = openDocumentFile(path, scene, &detail);
+    if (result == OpenError::None)
         return true;
-    case OpenError::Open:
-        *error = QStringLiteral("%1: cannot open: %2").arg(path, detail);
-        return false;
-    case OpenError::Read:
-        *error = QStringLiteral("%1: not a valid BMH document: %2").arg(path, detail);
-        return false;
-    }
+    *error = documentError(result, path, detail);
     return false;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DocumentFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,10 @@ int fail(const QString &command, const QString &message);
 
 // True when the arguments ask for help.
 bool wantsHelp(const QStringList &args);
+
+// The command line's words for a document that could not be opened (Open)
+// or read (Read), with the reason.
+QString documentError(OpenError kind, const QString &path, const QString &detail);
 
 // Reads a document file into an empty scene; false and *error on failure.
 bool loadDocument(const QString &path, Scene &scene, QString *error);

@@ -72,14 +72,14 @@ int runInfo(const QStringList &args)
     QFile file;
     QString reason;
     if (!openForReading(file, path, &reason))
-        return fail(kCommand, QStringLiteral("%1: cannot open: %2").arg(path, reason));
+        return fail(kCommand, documentError(OpenError::Open, path, reason));
     UiState ui;
     Scene scene(ui);
     scene.setViewsPainted(false);
     DocumentHeader header;
     QString error;
     if (!ReadDocument(file, scene, &error, DocumentLimits(), &header))
-        return fail(kCommand, QStringLiteral("%1: not a valid BMH document: %2").arg(path, error));
+        return fail(kCommand, documentError(OpenError::Read, path, error));
 
     QJsonArray parts;
     for (int i = 0; i < scene.count(); ++i)

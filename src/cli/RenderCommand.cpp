@@ -53,7 +53,7 @@ int runRender(const QStringList &args)
     QFile file;
     QString error;
     if (!openForReading(file, documentPath, &error))
-        return fail(kCommand, QStringLiteral("%1: cannot open: %2").arg(documentPath, error));
+        return fail(kCommand, documentError(OpenError::Open, documentPath, error));
     std::optional<PictureComposer> composer;
     QSize size;
     const bool read = readDocumentParts(
@@ -68,7 +68,7 @@ int runRender(const QStringList &args)
         },
         &error);
     if (!read)
-        return fail(kCommand, QStringLiteral("%1: not a valid BMH document: %2").arg(documentPath, error));
+        return fail(kCommand, documentError(OpenError::Read, documentPath, error));
     const QImage picture = composer->picture();
     composer.reset();
     if (picture.isNull())
