@@ -1,6 +1,5 @@
 #include "CliSupport.h"
 
-
 #include <cstdio>
 
 namespace zel::cli {
