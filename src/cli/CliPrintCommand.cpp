@@ -5,7 +5,7 @@
 #include "CliSupport.h"
 #include "CommandTable.h"
 
-#include "imaging/ImageLimits.h"
+#include "pixels/ImageLimits.h"
 #include "printing/PdfPrinterPort.h"
 #include "printing/PrintCommand.h"
 #include "printing/ScreenResolution.h"

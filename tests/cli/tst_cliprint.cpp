@@ -7,7 +7,7 @@
 #include "PdfTools.h"
 
 #include "document/DocumentFile.h"
-#include "scene/Bitmap.h"
+#include "pixels/Bitmap.h"
 #include "scene/Scene.h"
 
 #include <QDeadlineTimer>

@@ -2,7 +2,7 @@
 
 #include "BmpRle.h"
 #include "DeviceIo.h"
-#include "ImageAllocation.h"
+#include "pixels/ImageAllocation.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ImageLimits.h"
-#include "scene/Bitmap.h"
+#include "pixels/ImageLimits.h"
+#include "pixels/Bitmap.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "JpegCodec.h"
 
-#include "ImageAllocation.h"
+#include "pixels/ImageAllocation.h"
 #include "JpegSupport.h"
 
 #include <QList>

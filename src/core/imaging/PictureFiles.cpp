@@ -2,7 +2,7 @@
 
 #include "BmpCodec.h"
 #include "DeviceIo.h"
-#include "ImageAllocation.h"
+#include "pixels/ImageAllocation.h"
 
 #include "fileio/FileReplacement.h"
 #include "fileio/NativePath.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "JpegCodec.h"
-#include "scene/Bitmap.h"
+#include "pixels/Bitmap.h"
 
 #include <QImage>
 #include <QString>

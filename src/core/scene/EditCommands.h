@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene/Bitmap.h"
+#include "pixels/Bitmap.h"
 #include "scene/Ports.h"
 
 #include <QPoint>

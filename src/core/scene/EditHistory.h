@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "pixels/Bitmap.h"
 
 #include <QString>
 

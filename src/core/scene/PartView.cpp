@@ -2,7 +2,7 @@
 
 #include "Render.h"
 
-#include "imaging/ImageAllocation.h"
+#include "pixels/ImageAllocation.h"
 
 namespace zel {
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "pixels/Bitmap.h"
+#include "pixels/PixelKernels.h"
 
 #include <QImage>
 #include <QRect>
@@ -14,12 +15,6 @@ class BackgroundTask;
 class PartView;
 class Scene;
 
-// Nearest-neighbour index: the source index (0..srcLen-1) whose pixel covers
-// destination index d when srcLen pixels are stretched over destLen.
-inline int scaledIndex(int d, int destLen, int srcLen)
-{
-    return int(((2 * qint64(d) + 1) * srcLen) / (2 * qint64(destLen)));
-}
 
 // Stretches sourceRect of source over dest on an RGB32 canvas with
 // nearest-neighbour sampling, limited to clip (canvas coordinates; an empty
@@ -27,13 +22,6 @@ inline int scaledIndex(int d, int destLen, int srcLen)
 // exactly white leave the canvas untouched.
 void blitScaled(QImage &canvas, const QRect &dest, const QImage &source,
                 const QRect &sourceRect, bool transparent, const QRect &clip = QRect());
-
-// dest becomes a 24-bit (BGR888) black-and-white copy of source: white exactly
-// where blue + green + red >= 386. Does nothing when source is null.
-void MakeMonochrome(QImage &dest, const QImage &source);
-
-// dest becomes a 24-bit (BGR888) gray copy of source, level (b + g + r) / 3.
-void MakeGrayscale(QImage &dest, const QImage &source);
 
 // Draws one part onto an RGB32 canvas: converted (monochrome taking
 // precedence over grayscale) at the source's own size, then stretched into

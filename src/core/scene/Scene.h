@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "pixels/Bitmap.h"
 #include "PartView.h"
 #include "UiState.h"
 

@@ -1,7 +1,7 @@
 #include "SizeDialogs.h"
 
 #include "printing/ScreenResolution.h"
-#include "scene/Bitmap.h"
+#include "pixels/Bitmap.h"
 #include "scene/PartView.h"
 #include "scene/Scene.h"
 

@@ -1,7 +1,7 @@
 #include "BmpBytes.h"
 
 #include "imaging/BmpCodec.h"
-#include "imaging/ImageAllocation.h"
+#include "pixels/ImageAllocation.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>

@@ -5,7 +5,7 @@
 // bitmaps and their frames, and snapshots of the whole scene for
 // before/after comparisons.
 
-#include "scene/Bitmap.h"
+#include "pixels/Bitmap.h"
 #include "scene/EditCommands.h"
 #include "scene/EditHistory.h"
 #include "scene/Ports.h"

@@ -400,7 +400,7 @@ void RenderTest::transparencyOverRed()
 
     // Independently of the renderer: red exactly where the pixel the scaled
     // position comes from is white after conversion.
-    const Conversion conversion = conversionFor(monochrome, grayscale);
+    const test::Conversion conversion = conversionFor(monochrome, grayscale);
     int seeThrough = 0, drawn = 0;
     for (int y = 0; y < canvas.height(); ++y) {
         for (int x = 0; x < canvas.width(); ++x) {

@@ -3,7 +3,7 @@
 // Helpers of the dialog suites: driving a modal dialog from inside its own
 // event loop, and a scene with the parts the cases need.
 
-#include "scene/Bitmap.h"
+#include "pixels/Bitmap.h"
 #include "scene/EditCommands.h"
 #include "scene/EditHistory.h"
 #include "scene/Scene.h"

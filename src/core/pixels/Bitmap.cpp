@@ -1,4 +1,4 @@
-#include "Bitmap.h"
+#include "pixels/Bitmap.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "ImageAllocation.h"
+#include "pixels/ImageAllocation.h"
 
 #include <cstdlib>
 #include <limits>
