@@ -252,7 +252,6 @@ int runPrint(const QStringList &args)
 
     UiState ui;
     Scene scene(ui);
-    scene.setViewsPainted(false);
     if (!loadDocument(parsed->document, scene, &error))
         return fail(kCommand, error);
 

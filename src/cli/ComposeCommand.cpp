@@ -204,7 +204,6 @@ int runCompose(const QStringList &args)
 
     DocumentState document;
     Scene &scene = document.scene();
-    scene.setViewsPainted(false);
     scene.setBackgroundSize(parsed->size);
     scene.setBackgroundColour(parsed->colour);
     // What a reader accepts, so that the document can be opened again.

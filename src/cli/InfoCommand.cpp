@@ -75,7 +75,6 @@ int runInfo(const QStringList &args)
         return fail(kCommand, documentError(OpenError::Open, path, reason));
     UiState ui;
     Scene scene(ui);
-    scene.setViewsPainted(false);
     DocumentHeader header;
     QString error;
     if (!ReadDocument(file, scene, &error, DocumentLimits(), &header))

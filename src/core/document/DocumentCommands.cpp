@@ -50,6 +50,8 @@ void DocumentCommands::NewDocument()
     m_document.setCurrentFileName(QString());
     scene.ClearSelection();
     m_document.setUntitledTitle();
+    if (m_replaced)
+        m_replaced();
 }
 
 void DocumentCommands::NewItemClick()

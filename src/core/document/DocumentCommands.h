@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace zel {
 
 class DocumentState;
@@ -36,12 +38,17 @@ public:
     bool ConfirmClose();
     bool FormClose() { return ConfirmClose(); }
 
+    // Called whenever New or Open has put a new document in place of the
+    // old one: a window shows it afresh.
+    void onDocumentReplaced(std::function<void()> replaced) { m_replaced = std::move(replaced); }
+
 private:
     QString fileMessage(const char *ending) const;
     static QString fileMessage(const QString &path, const char *ending);
 
     DocumentState &m_document;
     Dialogs &m_dialogs;
+    std::function<void()> m_replaced;
 };
 
 } // namespace zel

@@ -4,6 +4,8 @@
 #include "scene/Render.h"
 #include "scene/Scene.h"
 
+#include <algorithm>
+
 namespace zel {
 
 EditCommands::EditCommands(Scene &scene, EditHistory &history)
@@ -93,14 +95,14 @@ void EditCommands::PasteItemClick(const ClipboardPort &clipboard)
     InsertPastedBitmap(Bitmap::fromImage(clipboard.bitmap()));
 }
 
-void EditCommands::InsertPastedBitmap(const Bitmap &bitmap)
+void EditCommands::InsertPastedBitmap(const Bitmap &bitmap, const QPoint &at)
 {
     if (bitmap.isNull())
         return;
     const int width = bitmap.width();
     const int height = bitmap.height();
-    m_scene.InsertPart(0, 0, width, height, bitmap, 0, 0, 1);
-    m_history.AddHistoryEntry(PasteEntry, 0, 0, width, height, bitmap, 0, 0, 1);
+    m_scene.InsertPart(at.x(), at.y(), width, height, bitmap, 0, 0, 1);
+    m_history.AddHistoryEntry(PasteEntry, at.x(), at.y(), width, height, bitmap, 0, 0, 1);
 }
 
 void EditCommands::ImageClick(PartView *image)
@@ -178,13 +180,9 @@ QSize EditCommands::beginPartSize()
 {
     if (m_scene.isEmpty())
         return {};
-    ScenePart &part = m_scene.part(0);
-    PartView &image = *part.Image;
-    // Repainting without the frame keeps the dashed line from being
-    // stretched along with the picture.
-    RefreshPartImage(image, QRect(0, 0, image.width(), image.height()), part.Source.image,
-                     part.Monochrome != 0, part.Grayscale != 0);
-    image.setStretch(true);
+    PartView &image = *m_scene.part(0).Image;
+    // Shown without its frame while its size is chosen.
+    image.setFrame(PartFrame::None);
     return image.bounds().size();
 }
 
@@ -194,8 +192,6 @@ void EditCommands::endPartSize(const QSize &before, bool accepted)
         return;
     PartView &image = *m_scene.part(0).Image;
     if (accepted) {
-        // The frame's repaint below covers every pixel of a part with a source.
-        image.setBitmapSize(image.width(), image.height(), m_scene.part(0).Source.isNull());
         m_history.AddHistoryEntry(PartSizeEntry, before.width(), before.height(), image.width(),
                                   image.height());
     }
@@ -210,6 +206,24 @@ void EditCommands::setPartSize(const QSize &size)
     PartView &image = *m_scene.part(0).Image;
     image.setBounds(QRect(image.bounds().topLeft(), size));
     endPartSize(before, true);
+}
+
+QSize EditCommands::fittedSize(const QSize &source, const QSize &background)
+{
+    const qint64 sw = std::max(source.width(), 1), sh = std::max(source.height(), 1);
+    const qint64 bw = std::max(background.width(), 1), bh = std::max(background.height(), 1);
+    // Width-bound when the source is wider than the background in
+    // proportion; truncated, never below one pixel.
+    if (bw * sh <= bh * sw)
+        return QSize(int(bw), int(std::max<qint64>(1, bw * sh / sw)));
+    return QSize(int(std::max<qint64>(1, bh * sw / sh)), int(bh));
+}
+
+void EditCommands::FitPartItemClick()
+{
+    if (m_scene.isEmpty())
+        return;
+    setPartSize(fittedSize(m_scene.part(0).Source.image.size(), m_scene.backgroundSize()));
 }
 
 void EditCommands::commitMove(const QPoint &from)

@@ -40,8 +40,9 @@ public:
     // The selected part's source pixels at its displayed size, flags not applied.
     void CopyItemClick(ClipboardPort &clipboard) const;
     void PasteItemClick(const ClipboardPort &clipboard);
-    // Inserts a bitmap as a new top part at (0, 0), transparent.
-    void InsertPastedBitmap(const Bitmap &bitmap);
+    // Inserts a bitmap as a new top part, transparent, its top-left at
+    // (0, 0) or where it was dropped.
+    void InsertPastedBitmap(const Bitmap &bitmap, const QPoint &at = QPoint(0, 0));
 
     // A click on a part's display image: raise and select it.
     void ImageClick(PartView *image);
@@ -59,13 +60,17 @@ public:
     void commitBackgroundSize(const QSize &before);
     void setBackgroundSize(const QSize &size);
 
-    // The part-size dialog stretches the selected part's picture over its
-    // changing bounds: beginPartSize repaints it without its frame and
-    // returns the size it had; endPartSize gives the display bitmap the new
-    // size and records it when accepted, and draws the frame again.
+    // The part-size dialog shows the selected part at its changing bounds:
+    // beginPartSize takes its frame off and returns the size it had;
+    // endPartSize records the new size when accepted and draws the frame
+    // again.
     QSize beginPartSize();
     void endPartSize(const QSize &before, bool accepted);
     void setPartSize(const QSize &size);
+    // The selected part at the largest size that fits the background with
+    // its source's proportions, wherever it lies: one part-size entry.
+    void FitPartItemClick();
+    static QSize fittedSize(const QSize &source, const QSize &background);
 
     // The selected part was moved (live, by a drag) from a place.
     void commitMove(const QPoint &from);

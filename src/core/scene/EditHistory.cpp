@@ -34,8 +34,6 @@ void setTopSize(Scene &scene, int width, int height)
 {
     PartView &image = *scene.part(0).Image;
     image.setBounds(QRect(image.left(), image.top(), width, height));
-    // Painted whole just below, unless the part has no source.
-    image.setBitmapSize(width, height, scene.part(0).Source.isNull());
     scene.FrameSelectedPart();
     scene.showTopBounds();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "scene/Render.h"
+
 #include <QRect>
 
 namespace zel {
@@ -17,20 +18,17 @@ public:
 };
 
 // The retained display image of one part: where it lies on the background,
-// the bitmap shown there, and how it is painted. The canvas widget paints
-// these in stacking order; nothing here knows about widgets.
+// whether it is shown and the frame along its outline. Its pixels are
+// never kept: whoever paints the views draws each part from its source into
+// just the area being painted, at whatever scale the view has, so a view
+// costs no memory however large its part is shown.
 class PartView
 {
 public:
-    explicit PartView(ViewHost *host = nullptr, bool painted = true)
+    explicit PartView(ViewHost *host = nullptr)
         : m_host(host)
-        , m_painted(painted)
     {
     }
-
-    // A view that is never painted keeps no display bitmap at all: the
-    // command line and exports only need where its part lies.
-    bool isPainted() const { return m_painted; }
 
     // Left, Top, Width, Height in background pixels; Left and Top may be
     // negative or beyond the background.
@@ -41,36 +39,14 @@ public:
     int width() const { return m_bounds.width(); }
     int height() const { return m_bounds.height(); }
 
-    // The display bitmap (RGB32), normally Width x Height: the part as drawn
-    // plus its frame line. Setting its size discards its pixels (they are
-    // repainted at once by whoever resizes it): white, or left as they come
-    // when the caller paints every one of them itself.
-    const QImage &bitmap() const { return m_bitmap; }
-    QImage &bitmapForPainting() { return m_bitmap; }
-    void setBitmapSize(int width, int height, bool fill = true);
-    void bitmapChanged() { damage(m_bounds); }
+    PartFrame frame() const { return m_frame; }
+    void setFrame(PartFrame frame);
 
-    // When set, pixels of the display bitmap that are exactly white are not
-    // painted and whatever lies beneath shows through.
-    bool isTransparent() const { return m_transparent; }
-    void setTransparent(bool transparent);
-
-    // When set, the display bitmap is scaled to the bounds; otherwise it is
-    // painted 1:1 from the top-left corner, clipped to the bounds.
-    bool isStretched() const { return m_stretch; }
-    void setStretch(bool stretch);
+    // The part's pixels changed (its flags or its source): paint it again.
+    void repaint() { damage(m_bounds); }
 
     bool isVisible() const { return m_visible; }
     void setVisible(bool visible);
-
-    // Where the display bitmap's pixel for background point p comes from,
-    // or (-1, -1) when p is outside the bounds.
-    QPoint bitmapPointAt(const QPoint &p) const;
-
-    // Paints the view onto an RGB32 canvas whose pixel (0, 0) is background
-    // point origin, limited to clip (background coordinates). White pixels are
-    // skipped for a transparent view.
-    void paintOnto(QImage &canvas, const QPoint &origin, const QRect &clip) const;
 
 private:
     void damage(const QRect &area)
@@ -80,11 +56,8 @@ private:
     }
 
     ViewHost *m_host;
-    bool m_painted;
     QRect m_bounds;
-    QImage m_bitmap;
-    bool m_transparent = false;
-    bool m_stretch = false;
+    PartFrame m_frame = PartFrame::None;
     bool m_visible = true;
 };
 

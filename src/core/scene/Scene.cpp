@@ -1,44 +1,10 @@
 #include "Scene.h"
 
-#include "Render.h"
+#include "scene/Render.h"
 
 #include <algorithm>
 
 namespace zel {
-
-namespace {
-
-constexpr QRgb kSelectedFrame = 0xFF00FFFFu;   // aqua, 0x00FFFF00 as BBGGRR
-constexpr QRgb kUnselectedFrame = 0xFF000080u; // navy, 0x00800000 as BBGGRR
-
-// Outlines the outermost rows and columns of a width x height rectangle
-// with a one-pixel pen, its pattern running on around the corners: dashes of
-// 18 pixels with gaps of 6, or dots of 3 with gaps of 3. Gaps leave the
-// pixels beneath as they are.
-void drawFrameLine(QImage &bitmap, int width, int height, QRgb colour, bool dashed)
-{
-    if (width <= 0 || height <= 0)
-        return;
-    const int on = dashed ? 18 : 3;
-    const int period = dashed ? 24 : 6;
-    int step = 0;
-    auto plot = [&](int x, int y) {
-        if (step++ % period < on && bitmap.valid(x, y))
-            reinterpret_cast<QRgb *>(bitmap.scanLine(y))[x] = colour;
-    };
-    for (int x = 0; x < width; ++x)
-        plot(x, 0);
-    for (int y = 1; y < height; ++y)
-        plot(width - 1, y);
-    if (height > 1)
-        for (int x = width - 2; x >= 0; --x)
-            plot(x, height - 1);
-    if (width > 1)
-        for (int y = height - 2; y >= 1; --y)
-            plot(0, y);
-}
-
-} // namespace
 
 Scene::Scene(UiState &ui, QObject *parent)
     : QObject(parent)
@@ -87,7 +53,7 @@ PartView *Scene::viewAt(const QPoint &point) const
 
 std::unique_ptr<PartView> Scene::createView()
 {
-    auto view = std::make_unique<PartView>(this, m_viewsPainted);
+    auto view = std::make_unique<PartView>(this);
     m_stacking.insert(m_stacking.begin(), view.get()); // new controls start at the back
     return view;
 }
@@ -107,15 +73,10 @@ void Scene::dropFromStacking(PartView *view)
     m_stacking.erase(std::remove(m_stacking.begin(), m_stacking.end(), view), m_stacking.end());
 }
 
-void Scene::SetupPartImage(PartView &image, int width, int height, const Bitmap &source,
-                           qint32 monochrome, qint32 grayscale, qint32 transparent)
+void Scene::SetupPartImage(PartView &image)
 {
-    // Painted whole just below, unless there is no source to paint.
-    image.setBitmapSize(width, height, source.isNull());
-    RefreshPartImage(image, QRect(0, 0, width, height), source.image, monochrome != 0,
-                     grayscale != 0);
-    image.setTransparent(transparent != 0);
-    image.setStretch(false);
+    // Drawn from its part without a frame until it is selected or framed.
+    image.setFrame(PartFrame::None);
 }
 
 void Scene::InsertPart(int left, int top, int width, int height, const Bitmap &source,
@@ -123,7 +84,7 @@ void Scene::InsertPart(int left, int top, int width, int height, const Bitmap &s
 {
     ScenePart part;
     part.Image = createView();
-    SetupPartImage(*part.Image, width, height, source, monochrome, grayscale, transparent);
+    SetupPartImage(*part.Image);
     part.Image->setBounds(QRect(left, top, width, height));
     part.Source = source;
     part.Monochrome = monochrome;
@@ -133,6 +94,7 @@ void Scene::InsertPart(int left, int top, int width, int height, const Bitmap &s
     m_parts.insert(m_parts.begin(), std::move(part));
     emit partsChanged();
     SelectPart(image);
+    emit partInserted(image->bounds());
 }
 
 Bitmap Scene::RemoveTopPart()
@@ -200,18 +162,8 @@ void Scene::DrawPartFrame(int index, bool unselected)
 {
     if (index < 0 || index >= count())
         return;
-    ScenePart &part = m_parts[size_t(index)];
-    PartView &image = *part.Image;
-    if (!image.isPainted())
-        return;
     const bool selected = index == 0 && !unselected;
-    const int width = image.width();
-    const int height = image.height();
-    RenderPart(image.bitmapForPainting(), QRect(0, 0, width, height), part.Source.image,
-               part.Monochrome != 0, part.Grayscale != 0, false);
-    drawFrameLine(image.bitmapForPainting(), width, height,
-                  selected ? kSelectedFrame : kUnselectedFrame, selected);
-    image.bitmapChanged();
+    m_parts[size_t(index)].Image->setFrame(selected ? PartFrame::Selected : PartFrame::Unselected);
 }
 
 void Scene::SetTransparentMode(qint32 value)
@@ -219,8 +171,8 @@ void Scene::SetTransparentMode(qint32 value)
     setTransparentModeMark(value != 0);
     if (m_parts.empty())
         return;
-    m_parts[0].Image->setTransparent(value != 0);
     m_parts[0].Transparent = value;
+    m_parts[0].Image->repaint();
 }
 
 void Scene::SetMonochrome(qint32 value)
@@ -245,8 +197,8 @@ void Scene::UpdateSelectionMenus()
 {
     m_selectedIndex = 0;
     for (Item item : {Item::CutItem, Item::CopyItem, Item::ClearItem, Item::MoveItem,
-                      Item::PartSizeItem, Item::MonochromeItem, Item::GrayItem,
-                      Item::TransparentModeItem})
+                      Item::PartSizeItem, Item::FitPartItem, Item::MonochromeItem,
+                      Item::GrayItem, Item::TransparentModeItem})
         m_ui.setEnabled(item, true);
     if (m_parts.empty())
         return;
@@ -266,7 +218,8 @@ void Scene::ClearSelection()
 {
     m_selectedIndex = -1;
     for (Item item : {Item::CutItem, Item::CopyItem, Item::ClearItem, Item::MoveItem,
-                      Item::PartSizeItem, Item::MonochromeItem, Item::GrayItem})
+                      Item::PartSizeItem, Item::FitPartItem, Item::MonochromeItem,
+                      Item::GrayItem})
         m_ui.setEnabled(item, false);
     m_ui.setChecked(Item::MonochromeItem, false);
     m_ui.setChecked(Item::GrayItem, false);
@@ -280,10 +233,6 @@ void Scene::appendLoadedPart(const QRect &bounds, const Bitmap &source, qint32 m
 {
     ScenePart part;
     part.Image = createView();
-    // Set up as SetupPartImage does, but paint only once, with the frame,
-    // over every pixel when there is a source to paint.
-    part.Image->setBitmapSize(bounds.width(), bounds.height(), source.isNull());
-    part.Image->setTransparent(transparent != 0);
     part.Image->setBounds(bounds);
     part.Source = source;
     part.Monochrome = monochrome;

@@ -36,11 +36,6 @@ public:
 
     UiState &ui() const { return m_ui; }
 
-    // A scene that is only rendered as a whole (the command line, a document
-    // read for printing) gives its parts no display bitmaps. Set before any
-    // part is added.
-    void setViewsPainted(bool painted) { m_viewsPainted = painted; }
-
     // The frame panel around the background is the background size plus
     // kFrameExtra each way (three pixels a side); setting one sets the
     // other. Documents store the frame's size, so this is part of their
@@ -76,8 +71,7 @@ public:
     PartView *viewAt(const QPoint &point) const;
 
     // Scene operations.
-    void SetupPartImage(PartView &image, int width, int height, const Bitmap &source,
-                        qint32 monochrome, qint32 grayscale, qint32 transparent);
+    void SetupPartImage(PartView &image);
     void InsertPart(int left, int top, int width, int height, const Bitmap &source,
                     qint32 monochrome, qint32 grayscale, qint32 transparent);
     Bitmap RemoveTopPart();
@@ -112,6 +106,8 @@ signals:
     void backgroundChanged();
     // A part was added or removed.
     void partsChanged();
+    // A part came in on top (a paste, a drop, an undo): the view shows it.
+    void partInserted(const QRect &bounds);
 
 private:
     std::unique_ptr<PartView> createView();
@@ -123,7 +119,6 @@ private:
     UiState &m_ui;
     int m_selectedIndex = -1;
     bool m_transparentMode = true;
-    bool m_viewsPainted = true;
     QSize m_background = kDefaultBackground;
     Colour m_colour = kWhite;
     std::vector<ScenePart> m_parts;

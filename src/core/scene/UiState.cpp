@@ -9,7 +9,8 @@ UiState::UiState(QObject *parent)
     for (Item item : {Item::OpenItem, Item::PageSetupItem, Item::ExitItem,
                       Item::PasteFromFileItem, Item::SelectItem,
                       Item::TransparentModeItem, Item::SizeItem,
-                      Item::BKColorItem, Item::AboutItem})
+                      Item::BKColorItem, Item::ZoomInItem, Item::ZoomOutItem,
+                      Item::ActualSizeItem, Item::FitWindowItem, Item::AboutItem})
         m_items[size_t(item)].enabled = true;
     m_items[size_t(Item::TransparentModeItem)].checked = true;
 }

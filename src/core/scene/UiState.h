@@ -13,9 +13,10 @@ enum class Item {
     NewItem, OpenItem, SaveItem, SaveAsItem, PrintPreviewItem, PageSetupItem,
     PrintItem, ExitItem,
     UndoItem, RedoItem, CutItem, CopyItem, PasteItem, ClearItem, MoveItem,
-    PasteFromFileItem, SelectItem, PartSizeItem, MonochromeItem, GrayItem,
+    PasteFromFileItem, SelectItem, PartSizeItem, FitPartItem, MonochromeItem, GrayItem,
     TransparentModeItem,
     SaveBitmapItem, SaveClipboardItem, SizeItem, BKColorItem,
+    ZoomInItem, ZoomOutItem, ActualSizeItem, FitWindowItem,
     AboutItem,
     Count
 };

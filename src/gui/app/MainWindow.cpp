@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "Canvas.h"
+#include "EditorView.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/AppIcon.h"
 #include "dialogs/Fonts.h"
@@ -29,20 +30,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
-#include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace zel {
 
 namespace {
-
-// One-pixel line plus a two-pixel border, each side: the frame documents
-// record around the background.
-constexpr int kFrameBorder = Scene::kFrameExtra / 2;
 
 // Qt key codes to the virtual key codes the mover speaks; 0 for others.
 int virtualKey(int qtKey)
@@ -59,18 +58,6 @@ int virtualKey(int qtKey)
     default: return 0;
     }
 }
-
-// The frame around the background: a line and a border in the
-// window-frame colour, three pixels each side.
-class FramePanel : public QWidget
-{
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::black);
-    }
-};
 
 template<class T>
 T &portOr(T *given, std::unique_ptr<T> &own)
@@ -104,6 +91,7 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     m_printPorts.printDialog = ports.printDialog;
     m_printPorts.showMessage = [this](const QString &text) { m_dialogs.showMessage(text); };
     m_printPorts.dialogParent = this;
+    m_document.onDocumentReplaced([this] { resetView(); });
     // Keys must reach a move in progress wherever the focus is.
     qApp->installEventFilter(this);
 }
@@ -161,25 +149,12 @@ void MainWindow::buildWindow()
 
     // The preview toolbar (Panel3) is put in at index 0 when printing hands it over.
 
-    m_scrollBox = new QScrollArea(central);
-    m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
-    m_scrollBox->setFrameShape(QFrame::NoFrame);
-    m_scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_scrollBox->setBackgroundRole(QPalette::Dark);
+    m_scrollBox = new EditorView(m_scene, central);
     layout->addWidget(m_scrollBox, 1);
-
-    m_panel1 = new FramePanel;
-    m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_canvas = new Canvas(m_scene, m_panel1);
-    m_canvas->move(kFrameBorder, kFrameBorder);
-    m_scrollBox->setWidget(m_panel1);
+    m_panel1 = m_scrollBox->framePanel();
+    m_canvas = m_scrollBox->canvas();
     setCentralWidget(central);
     setAcceptDrops(true);
-
-    auto followBackground = [this] {
-        m_panel1->setFixedSize(m_scene.frameSize());
-    };
-    connect(&m_scene, &Scene::backgroundChanged, this, followBackground);
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -198,7 +173,18 @@ void MainWindow::buildWindow()
         m_statusPanels[size_t(i)] = label;
     }
     status->addWidget(panels, 1);
+    // The view's scale, at the right end whatever the panels take.
+    m_scaleLabel = new QLabel(status);
+    m_scaleLabel->setObjectName(QStringLiteral("ScaleLabel"));
+    m_scaleLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_scaleLabel->setAlignment(Qt::AlignCenter);
+    m_scaleLabel->setMinimumWidth(56);
+    status->addPermanentWidget(m_scaleLabel);
     setStatusBar(status);
+    connect(m_scrollBox, &EditorView::scaleChanged, this, &MainWindow::showScale);
+    showScale();
+    // A new part is brought into view wherever the view stands.
+    connect(&m_scene, &Scene::partInserted, m_scrollBox, &EditorView::ensureVisible);
 
     connect(&m_scene, &Scene::partsChanged, this, [this] { m_mover.partsChanged(); });
     connect(m_canvas, &Canvas::pressed, this, &MainWindow::onCanvasPressed);
@@ -236,6 +222,10 @@ void MainWindow::buildMenus()
     connect(menu("FileItem"), &QMenu::aboutToShow, this, &MainWindow::FileItemClick);
     connect(menu("EditItem"), &QMenu::aboutToShow, this, &MainWindow::EditItemClick);
     connect(menu("PictureItem"), &QMenu::aboutToShow, this, &MainWindow::PictureItemClick);
+    connect(menu("ViewItem"), &QMenu::aboutToShow, this, &MainWindow::ViewItemClick);
+    // Ctrl+= too, where + needs Shift.
+    m_actions[size_t(Item::ZoomInItem)]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
 }
 
 QMenu *MainWindow::menu(const char *name) const
@@ -270,7 +260,6 @@ void MainWindow::FormCreate()
 {
     m_state.setUntitledTitle();
     setWindowTitle(m_ui.title());
-    m_panel1->setFixedSize(m_scene.frameSize());
     JpegDecodeOptions jpeg;
     if (QScreen *screen = QGuiApplication::primaryScreen())
         jpeg.paletteDisplay = screen->depth() <= 8;
@@ -433,6 +422,29 @@ void MainWindow::PictureItemClick()
     m_state.edit().PictureItemClick();
 }
 
+void MainWindow::ViewItemClick()
+{
+    m_ui.setEnabled(Item::ZoomInItem, m_scrollBox->canZoomIn());
+    m_ui.setEnabled(Item::ZoomOutItem, m_scrollBox->canZoomOut());
+    m_ui.setEnabled(Item::ActualSizeItem, true);
+    m_ui.setEnabled(Item::FitWindowItem, true);
+}
+
+void MainWindow::showScale()
+{
+    const double percent = m_scrollBox->scale().factor() * 100.0;
+    const double tenths = std::round(percent * 10.0) / 10.0;
+    m_scaleLabel->setText(QString::number(tenths, 'f', tenths == std::floor(tenths) ? 0 : 1)
+                          + QLatin1Char('%'));
+}
+
+void MainWindow::resetView()
+{
+    m_scrollBox->setScale(RenderScale{});
+    m_scrollBox->horizontalScrollBar()->setValue(0);
+    m_scrollBox->verticalScrollBar()->setValue(0);
+}
+
 void MainWindow::ExitItemClick()
 {
     close();
@@ -496,6 +508,16 @@ std::function<void()> MainWindow::handlerFor(Item item)
         return [this] { m_mover.MoveItemClick(); };
     case Item::PartSizeItem:
         return [this, &edit] { PartSizeItemClick(edit, form6()); };
+    case Item::FitPartItem:
+        return [&edit] { edit.FitPartItemClick(); };
+    case Item::ZoomInItem:
+        return [this] { m_scrollBox->zoomIn(); };
+    case Item::ZoomOutItem:
+        return [this] { m_scrollBox->zoomOut(); };
+    case Item::ActualSizeItem:
+        return [this] { m_scrollBox->setScale(RenderScale{}); };
+    case Item::FitWindowItem:
+        return [this] { m_scrollBox->setScale(m_scrollBox->fitScale()); };
     case Item::SizeItem:
         return [this, &edit] { SizeItemClick(edit, form2()); };
     case Item::SelectItem:
@@ -517,21 +539,29 @@ std::function<void()> MainWindow::handlerFor(Item item)
 
 PointerEvent MainWindow::pointerEvent(QPoint point, Qt::KeyboardModifiers modifiers) const
 {
-    return PointerEvent{point, m_canvas->rect().contains(point),
+    // The mover works in background pixels at any scale.
+    return PointerEvent{m_canvas->pictureAt(point), m_canvas->rect().contains(point),
                         modifiers.testFlag(Qt::ShiftModifier)};
 }
 
 void MainWindow::onCanvasPressed(QPoint point, Qt::MouseButton button,
                                  Qt::KeyboardModifiers modifiers)
 {
-    if (PartView *view = m_scene.viewAt(point))
-        m_mover.ImageMouseDown(view, button == Qt::LeftButton, point - view->bounds().topLeft());
+    const QPoint at = m_canvas->pictureAt(point);
+    if (PartView *view = m_scene.viewAt(at))
+        m_mover.ImageMouseDown(view, button == Qt::LeftButton, at - view->bounds().topLeft());
     else if (m_mover.Dragging() && button == Qt::LeftButton)
         m_mover.mouseReleased(pointerEvent(point, modifiers)); // a click ends a keyboard move
 }
 
 void MainWindow::onCanvasMoved(QPoint point, Qt::KeyboardModifiers modifiers)
 {
+    // The pointer arriving where a keyboard step put it is not a movement:
+    // below 1:1 that screen pixel shows several background pixels, and
+    // taking it as one would undo the step.
+    if (m_placedPointer && point == *m_placedPointer)
+        return;
+    m_placedPointer.reset();
     m_mover.mouseMoved(pointerEvent(point, modifiers));
 }
 
@@ -552,6 +582,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             FileItemClick();
             EditItemClick();
             PictureItemClick();
+            ViewItemClick();
         }
         return QMainWindow::eventFilter(watched, event);
     }
@@ -575,12 +606,16 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 int MainWindow::dragThreshold() const
 {
-    return QApplication::startDragDistance();
+    // The system's distance is in screen pixels; the mover counts background pixels.
+    const RenderScale scale = m_canvas->scale();
+    return std::max(1, int(std::lround(QApplication::startDragDistance() / scale.factor())));
 }
 
 void MainWindow::placePointer(const QPoint &backgroundPoint)
 {
-    m_setCursorPos(m_canvas->mapToGlobal(backgroundPoint));
+    const QPoint point = m_canvas->canvasPointOf(backgroundPoint);
+    m_placedPointer = point;
+    m_setCursorPos(m_canvas->mapToGlobal(point));
 }
 
 void MainWindow::showPointer(Pointer pointer)
@@ -612,10 +647,7 @@ void MainWindow::adoptPreviewWidgets(QWidget *toolbar, QWidget *pageView)
 
 void MainWindow::setEditingViewVisible(bool visible)
 {
-    const Qt::ScrollBarPolicy policy = visible ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
-    m_scrollBox->setHorizontalScrollBarPolicy(policy);
-    m_scrollBox->setVerticalScrollBarPolicy(policy);
-    m_panel1->setVisible(visible);
+    m_scrollBox->setEditingVisible(visible);
 }
 
 void MainWindow::setMainMenuPresent(bool present)

@@ -13,17 +13,18 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
 class QMimeData;
-class QScrollArea;
 
 namespace zel {
 
 class Canvas;
+class EditorView;
 class TAboutDlg;
 class TForm2;
 class TForm6;
@@ -72,6 +73,7 @@ public:
     void FileItemClick();
     void EditItemClick();
     void PictureItemClick();
+    void ViewItemClick();
 
     // Runs an item's command as its menu item would.
     void trigger(Item item);
@@ -107,6 +109,9 @@ private:
     std::function<void()> handlerFor(Item item);
 
     void ExitItemClick();
+    void showScale();
+    // New and Open show the new document at 1:1 from its top-left.
+    void resetView();
     // Files dropped from a file manager: pictures are pasted, a document is
     // opened. Empty when the drop is not one we take.
     QStringList droppedFiles(const QMimeData *data) const;
@@ -146,6 +151,7 @@ private:
     std::unique_ptr<TForm7> m_form7;
     TAboutDlg *m_aboutDlg1 = nullptr;
     std::function<void(const QPoint &)> m_setCursorPos;
+    std::optional<QPoint> m_placedPointer; // where a keyboard step put the pointer (canvas)
 
     QWidget *m_panel3 = nullptr;
     QWidget *m_image1 = nullptr;
@@ -153,7 +159,8 @@ private:
     static constexpr QSize kOuterSize{607, 506};
     bool m_shownOnce = false;
     bool m_placedWithFrame = false;
-    QScrollArea *m_scrollBox = nullptr;
+    EditorView *m_scrollBox = nullptr;
+    QLabel *m_scaleLabel = nullptr;
     QWidget *m_panel1 = nullptr;
     Canvas *m_canvas = nullptr;
     std::array<QLabel *, 2> m_statusPanels{};

@@ -38,6 +38,7 @@ const std::vector<TopMenu> &menuTable()
             {Item::SelectItem, "選択(&S)...", {}, ""},
             kSeparator,
             {Item::PartSizeItem, "ｻｲｽﾞ変更(&Z)...", {}, "選択部品のｻｲｽﾞを変更します。"},
+            {Item::FitPartItem, "背景に合わせる(&B)", {}, "選択部品を背景に収まる最大のｻｲｽﾞにします。"},
             {Item::MonochromeItem, "ﾓﾉｸﾛ(&N)", {}, ""},
             {Item::GrayItem, "ｸﾞﾚｲｽｹｰﾙ(&G)", {}, ""},
             {Item::TransparentModeItem, "透過ﾓｰﾄﾞ(&M)", {}, "部品を透過にするかどうかを設定します。"},
@@ -48,6 +49,12 @@ const std::vector<TopMenu> &menuTable()
             kSeparator,
             {Item::SizeItem, "背景ｻｲｽﾞ設定(&Z)...", {}, "背景全体のｻｲｽﾞを設定します。"},
             {Item::BKColorItem, "背景色設定(&B)...", {}, "背景の色を設定します。"},
+        }},
+        {"ViewItem", "表示(&V)", {
+            {Item::ZoomInItem, "拡大(&I)", QKeySequence(Qt::CTRL | Qt::Key_Plus), "表示を拡大します。"},
+            {Item::ZoomOutItem, "縮小(&O)", QKeySequence(Qt::CTRL | Qt::Key_Minus), "表示を縮小します。"},
+            {Item::ActualSizeItem, "実寸表示(&A)", QKeySequence(Qt::CTRL | Qt::Key_0), "実際のｻｲｽﾞで表示します。"},
+            {Item::FitWindowItem, "ｳｨﾝﾄﾞｳに合わせる(&W)", QKeySequence(Qt::CTRL | Qt::Key_9), "画像全体をｳｨﾝﾄﾞｳに合わせて表示します。"},
         }},
         {"HelpItem", "ﾍﾙﾌﾟ(&H)", {
             {Item::AboutItem, "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, "ﾌﾟﾛｸﾞﾗﾑのﾊﾞｰｼﾞｮﾝ情報を表示します。"},
@@ -62,9 +69,10 @@ const char *itemName(Item item)
         "NewItem", "OpenItem", "SaveItem", "SaveAsItem", "PrintPreviewItem", "PageSetupItem",
         "PrintItem", "ExitItem",
         "UndoItem", "RedoItem", "CutItem", "CopyItem", "PasteItem", "ClearItem", "MoveItem",
-        "PasteFromFileItem", "SelectItem", "PartSizeItem", "MonochromeItem", "GrayItem",
-        "TransparentModeItem",
+        "PasteFromFileItem", "SelectItem", "PartSizeItem", "FitPartItem", "MonochromeItem",
+        "GrayItem", "TransparentModeItem",
         "SaveBitmapItem", "SaveClipboardItem", "SizeItem", "BKColorItem",
+        "ZoomInItem", "ZoomOutItem", "ActualSizeItem", "FitWindowItem",
         "AboutItem",
     };
     return names[int(item)];

@@ -18,7 +18,7 @@ struct MenuRow {
 };
 
 struct TopMenu {
-    const char *name;     // object name: FileItem, EditItem, PictureItem, HelpItem
+    const char *name;     // object name: FileItem, EditItem, PictureItem, ViewItem, HelpItem
     const char *caption;
     std::vector<MenuRow> rows;
 };

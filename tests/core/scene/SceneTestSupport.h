@@ -8,6 +8,7 @@
 #include "pixels/Bitmap.h"
 #include "scene/EditCommands.h"
 #include "scene/EditHistory.h"
+#include "scene/Render.h"
 #include "scene/Ports.h"
 #include "scene/Scene.h"
 #include "scene/UiState.h"
@@ -56,6 +57,10 @@ QImage expectedRender(const QImage &canvas, const QRect &rect, const QImage &sou
 // The model of RenderScene: background colour, then every part bottom first.
 QImage expectedScene(const Scene &scene);
 
+// The part as its view shows it: drawn opaque at its displayed size, with
+// its frame.
+QImage displayBitmap(const ScenePart &part);
+
 // Empty when the part's display bitmap is its size, holds the drawn part
 // everywhere but the outermost rows and columns, and carries the given frame
 // there (the frame colour or, in the pattern's gaps, the drawn pixel).
@@ -82,7 +87,6 @@ struct PartState {
     bool monochrome = false;
     bool grayscale = false;
     bool transparent = false;
-    bool viewTransparent = false;
     QImage display;
 };
 

@@ -177,7 +177,6 @@ void EditHistoryTest::tableEffects()
     QCOMPARE(scene.frameSize(), QSize(107, 108));
     QVERIFY(history.undo(scene));
     QCOMPARE(scene.part(0).Image->bounds(), QRect(9, 9, 5, 6));
-    QCOMPARE(scene.part(0).Image->bitmap().size(), QSize(5, 6));
     QCOMPARE(ui.statusText(1), QStringLiteral("(9, 9, 5, 6)"));
     VERIFY_EMPTY(displayProblem(scene.part(0), kAqua));
     QVERIFY(history.undo(scene));
@@ -191,7 +190,7 @@ void EditHistoryTest::tableEffects()
     QCOMPARE(ui.statusText(1), QStringLiteral("(3, 4, 5, 6)"));
     QVERIFY(history.redo(scene));
     QCOMPARE(scene.part(0).Image->bounds(), QRect(3, 4, 7, 8));
-    QCOMPARE(scene.part(0).Image->bitmap().size(), QSize(7, 8));
+    VERIFY_EMPTY(displayProblem(scene.part(0), kAqua));
     QCOMPARE(ui.statusText(1), QStringLiteral("(3, 4, 7, 8)"));
     QVERIFY(history.redo(scene));
     QCOMPARE(scene.backgroundSize(), QSize(103, 104));
@@ -199,7 +198,6 @@ void EditHistoryTest::tableEffects()
     QCOMPARE(scene.backgroundColour(), Colour(0x00445566));
     QVERIFY(history.redo(scene));
     QCOMPARE(scene.part(0).Transparent, -1);
-    QVERIFY(scene.part(0).Image->isTransparent());
     QVERIFY(history.redo(scene));
     QCOMPARE(scene.part(0).Monochrome, 0);
     QVERIFY(history.redo(scene));

@@ -539,10 +539,10 @@ void RenderTest::sceneShowsNoFramesAndKeepsDisplayWhite()
     scene.InsertPart(-3, 30, 40, 20, Bitmap::fromImage(half), 0, 0, 1);
 
     // The transparent part's display bitmap still holds its white pixels.
-    const QImage &display = scene.part(0).Image->bitmap();
+    const QImage display = displayBitmap(scene.part(0));
     QCOMPARE(display.pixel(30, 10), kWhiteRgb);
     QCOMPARE(display.pixel(0, 0), kAqua);
-    QCOMPARE(scene.part(1).Image->bitmap().pixel(0, 0), kNavy);
+    QCOMPARE(displayBitmap(scene.part(1)).pixel(0, 0), kNavy);
 
     const QImage picture = RenderScene(scene);
     QCOMPARE(picture.format(), QImage::Format_RGB32);
@@ -595,7 +595,6 @@ void RenderTest::bandsDrawTheSamePixels()
     QRandomGenerator rng(quint32(size.width() * 7919 + size.height()));
     UiState ui;
     Scene scene(ui);
-    scene.setViewsPainted(false);
     scene.setBackgroundSize(size);
     scene.setBackgroundColour(rng.generate() & 0xFFFFFFu);
     for (int i = 0; i < parts; ++i) {

@@ -156,7 +156,6 @@ void DocumentCommandsTest::openFailuresKeepTheDocument()
     {
         UiState ui;
         Scene scene(ui);
-        scene.setViewsPainted(false);
         scene.setBackgroundSize(QSize(10, 10));
         QImage dot(1, 1, QImage::Format_BGR888);
         dot.fill(Qt::red);

@@ -5,6 +5,7 @@
 #include "app/Canvas.h"
 #include "EditHistory.h"
 #include "app/MenuTable.h"
+#include "SceneTestSupport.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,14 +18,16 @@
 using namespace zel;
 using namespace zel::test;
 
+using zel::test::displayBitmap;
+using zel::test::kAqua;
+using zel::test::kNavy;
+
 namespace {
 
-constexpr QRgb kAqua = 0xFF00FFFFu;
-constexpr QRgb kNavy = 0xFF000080u;
 
 QRgb framePixel(const Scene &scene, int index)
 {
-    return scene.part(index).Image->bitmap().pixel(0, 0);
+    return displayBitmap(scene.part(index)).pixel(0, 0);
 }
 
 } // namespace
@@ -61,7 +64,8 @@ void EditCommandsTest::startUpStateOfEveryItem_data()
     const QList<Item> enabled = {Item::OpenItem, Item::PageSetupItem, Item::ExitItem,
                                  Item::PasteFromFileItem, Item::SelectItem,
                                  Item::TransparentModeItem, Item::SizeItem, Item::BKColorItem,
-                                 Item::AboutItem};
+                                 Item::ZoomInItem, Item::ZoomOutItem, Item::ActualSizeItem,
+                                 Item::FitWindowItem, Item::AboutItem};
     for (int i = 0; i < kItemCount; ++i)
         QTest::newRow(itemName(Item(i))) << i << enabled.contains(Item(i))
                                          << (Item(i) == Item::TransparentModeItem);
@@ -100,7 +104,27 @@ void EditCommandsTest::captionsAndShortcuts()
     QCOMPARE(f.window->menu("FileItem")->title(), QStringLiteral("ﾌｧｲﾙ(&F)"));
     QCOMPARE(f.window->menu("EditItem")->title(), QStringLiteral("部品(&E)"));
     QCOMPARE(f.window->menu("PictureItem")->title(), QStringLiteral("画像(&B)"));
+    QCOMPARE(f.window->menu("ViewItem")->title(), QStringLiteral("表示(&V)"));
     QCOMPARE(f.window->menu("HelpItem")->title(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    // The view menu stands between the picture and help menus.
+    const QList<QAction *> bar = f.window->menuBar()->actions();
+    QCOMPARE(bar.size(), 5);
+    QCOMPARE(bar[3]->menu(), f.window->menu("ViewItem"));
+    const QList<QAction *> view = f.window->menu("ViewItem")->actions();
+    QCOMPARE(view.size(), 4);
+    const QStringList viewCaptions = {QStringLiteral("拡大(&I)"), QStringLiteral("縮小(&O)"),
+                                      QStringLiteral("実寸表示(&A)"),
+                                      QStringLiteral("ｳｨﾝﾄﾞｳに合わせる(&W)")};
+    const QList<QKeySequence> viewKeys = {QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                                          QKeySequence(Qt::CTRL | Qt::Key_Minus),
+                                          QKeySequence(Qt::CTRL | Qt::Key_0),
+                                          QKeySequence(Qt::CTRL | Qt::Key_9)};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(view[i]->text(), viewCaptions[i]);
+        QCOMPARE(view[i]->shortcut(), viewKeys[i]);
+        QVERIFY(!view[i]->statusTip().isEmpty());
+    }
+    QCOMPARE(f.window->action(Item::FitPartItem)->text(), QStringLiteral("背景に合わせる(&B)"));
     QCOMPARE(f.window->action(Item::SaveBitmapItem)->text(),
              QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存(&S)..."));
     QCOMPARE(f.window->action(Item::UndoItem)->text(), QStringLiteral("元に戻す(&U)"));
@@ -114,7 +138,9 @@ void EditCommandsTest::captionsAndShortcuts()
     QVERIFY(file[4]->isSeparator());
     QVERIFY(file[8]->isSeparator());
     const QList<QAction *> edit = f.window->menu("EditItem")->actions();
-    QCOMPARE(edit.size(), 17);
+    QCOMPARE(edit.size(), 18);
+    QCOMPARE(edit[13], f.window->action(Item::PartSizeItem));
+    QCOMPARE(edit[14], f.window->action(Item::FitPartItem));
     QVERIFY(edit[2]->isSeparator() && edit[8]->isSeparator() && edit[10]->isSeparator()
             && edit[12]->isSeparator());
 }
@@ -305,9 +331,9 @@ void EditCommandsTest::monochromeThenGrayscaleCaptions()
     f.paste(4, 4, qRgb(200, 100, 0)); // sum 300: black in monochrome, 100 in gray
     f.window->trigger(Item::MonochromeItem);
     f.window->trigger(Item::GrayItem);
-    QCOMPARE(f.scene().part(0).Image->bitmap().pixel(1, 1), qRgb(0, 0, 0));
+    QCOMPARE(displayBitmap(f.scene().part(0)).pixel(1, 1), qRgb(0, 0, 0));
     f.window->trigger(Item::MonochromeItem);
-    QCOMPARE(f.scene().part(0).Image->bitmap().pixel(1, 1), qRgb(100, 100, 100));
+    QCOMPARE(displayBitmap(f.scene().part(0)).pixel(1, 1), qRgb(100, 100, 100));
     f.window->EditItemClick();
     QCOMPARE(f.window->action(Item::UndoItem)->text(), QStringLiteral("元に戻す(&U) ﾓﾉｸﾛ ｵﾌ"));
     f.window->trigger(Item::UndoItem);
@@ -316,7 +342,7 @@ void EditCommandsTest::monochromeThenGrayscaleCaptions()
     QCOMPARE(f.window->action(Item::RedoItem)->text(), QStringLiteral("やり直し(&R) ﾓﾉｸﾛ ｵﾌ"));
     QVERIFY(f.window->action(Item::MonochromeItem)->isChecked());
     QVERIFY(f.window->action(Item::GrayItem)->isChecked());
-    QCOMPARE(f.scene().part(0).Image->bitmap().pixel(1, 1), qRgb(0, 0, 0));
+    QCOMPARE(displayBitmap(f.scene().part(0)).pixel(1, 1), qRgb(0, 0, 0));
 }
 
 void EditCommandsTest::backgroundColourAlwaysRecords()

@@ -4,6 +4,7 @@
 #include "DialogTestSupport.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/PartSelectDialog.h"
+#include "SceneTestSupport.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -15,10 +16,12 @@
 using namespace zel;
 using namespace zel::test;
 
+using zel::test::displayBitmap;
+using zel::test::kAqua;
+using zel::test::kNavy;
+
 namespace {
 
-constexpr QRgb kAqua = 0xFF00FFFFu;
-constexpr QRgb kNavy = 0xFF000080u;
 
 // Three parts; the top one was inserted last. Returns the part order as
 // their source colours, top first.
@@ -38,7 +41,7 @@ QList<QRgb> stackingFrontFirst(const Scene &scene)
     return colours;
 }
 
-const QRgb kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
+const QRgb kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
 
 void fillThree(SceneFixture &f)
 {
@@ -184,8 +187,8 @@ void PartSelectDialogTest::rowsAndPreview()
         QCOMPARE(order(f.scene), QList<QRgb>({kBlue, kRed, kGreen}));
         QCOMPARE(stackingFrontFirst(f.scene), QList<QRgb>({kBlue, kRed, kGreen}));
         QCOMPARE(f.ui.statusText(1), QStringLiteral("(0, 0, 30, 30)"));
-        QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
-        QCOMPARE(f.scene.part(1).Image->bitmap().pixel(0, 0), kNavy);
+        QCOMPARE(displayBitmap(f.scene.part(0)).pixel(0, 0), kAqua);
+        QCOMPARE(displayBitmap(f.scene.part(1)).pixel(0, 0), kNavy);
 
         // Back to row 0 by keyboard: the order at opening, the top part selected.
         QTest::keyClick(dialog.ListBox1, Qt::Key_Home);
@@ -194,7 +197,7 @@ void PartSelectDialogTest::rowsAndPreview()
         QCOMPARE(order(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
         QCOMPARE(stackingFrontFirst(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
         QCOMPARE(f.ui.statusText(1), QStringLiteral("(10, 10, 30, 30)"));
-        QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
+        QCOMPARE(displayBitmap(f.scene.part(0)).pixel(0, 0), kAqua);
         QTest::mouseClick(dialog.Button_Ok, Qt::LeftButton);
     });
     SelectItemClick(f.edit, dialog);
@@ -224,7 +227,7 @@ void PartSelectDialogTest::okAfterRowTwoRecordsOneEntry()
     QVERIFY(f.history.undo(f.scene));
     QCOMPARE(order(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
     QCOMPARE(stackingFrontFirst(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
-    QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
+    QCOMPARE(displayBitmap(f.scene.part(0)).pixel(0, 0), kAqua);
     QVERIFY(f.history.redo(f.scene));
     QCOMPARE(order(f.scene), QList<QRgb>({kBlue, kRed, kGreen}));
 }
@@ -242,7 +245,7 @@ void PartSelectDialogTest::okOnRowZeroRecordsNothing()
     QCOMPARE(order(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
     QCOMPARE(f.history.count(), 1);
     QCOMPARE(f.history.HistoryPos(), 0);
-    QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
+    QCOMPARE(displayBitmap(f.scene.part(0)).pixel(0, 0), kAqua);
 }
 
 void PartSelectDialogTest::otherClosesRestoreOrder_data()
@@ -280,8 +283,8 @@ void PartSelectDialogTest::otherClosesRestoreOrder()
     QCOMPARE(order(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
     QCOMPARE(stackingFrontFirst(f.scene), QList<QRgb>({kRed, kGreen, kBlue}));
     QCOMPARE(f.scene.SelectedIndex(), 0);
-    QCOMPARE(f.scene.part(0).Image->bitmap().pixel(0, 0), kAqua);
-    QCOMPARE(f.scene.part(1).Image->bitmap().pixel(0, 0), kNavy);
+    QCOMPARE(displayBitmap(f.scene.part(0)).pixel(0, 0), kAqua);
+    QCOMPARE(displayBitmap(f.scene.part(1)).pixel(0, 0), kNavy);
     QCOMPARE(f.ui.statusText(1), QStringLiteral("(10, 10, 30, 30)"));
     QCOMPARE(f.history.count(), 1);
     QCOMPARE(f.history.HistoryPos(), 1);
