@@ -62,6 +62,7 @@ public:
     QAction *action(Item item) const { return m_actions[size_t(item)]; }
     QMenu *menu(const char *name) const;
     Canvas *canvas() const { return m_canvas; }
+    EditorView *editorView() const { return m_scrollBox; }
     QWidget *framePanel() const { return m_panel1; }
     QLabel *statusPanel(int index) const { return m_statusPanels[size_t(index)]; }
     PartMover &mover() { return m_mover; }

@@ -176,6 +176,53 @@ QImage displayBitmap(const ScenePart &part)
     return image;
 }
 
+QImage expectedArea(const Scene &scene, const QRect &device, qint64 num, qint64 den,
+                    const QPoint &origin, QRgb outside)
+{
+    // Device pixel x shows picture position origin + (x + 1/2) den / num,
+    // taken as an exact fraction over 2 num: each part is sampled there.
+    QImage picture(device.size(), QImage::Format_RGB32);
+    const QSize background = scene.backgroundSize();
+    const auto position = [&](int d, int originAt) {
+        return (2 * qint64(d) + 1) * den + 2 * qint64(originAt) * num; // over 2 num
+    };
+    const auto within = [&](qint64 p, qint64 start, qint64 length) {
+        return p >= 2 * start * num && p < 2 * (start + length) * num;
+    };
+    const auto index = [&](qint64 p, qint64 start, qint64 length, int sourceLength) {
+        const long double exact = static_cast<long double>(p - 2 * start * num) * sourceLength
+                                  / (static_cast<long double>(2 * num) * length);
+        return int(std::floor(exact));
+    };
+    for (int y = 0; y < device.height(); ++y) {
+        const qint64 py = position(device.y() + y, origin.y());
+        for (int x = 0; x < device.width(); ++x) {
+            const qint64 px = position(device.x() + x, origin.x());
+            QRgb colour = outside;
+            if (within(px, 0, background.width()) && within(py, 0, background.height())) {
+                colour = toQRgb(scene.backgroundColour());
+                for (int i = 0; i < scene.count(); ++i) {
+                    const ScenePart &part = scene.part(i);
+                    const QRect b = part.Image->bounds();
+                    if (!within(px, b.x(), b.width()) || !within(py, b.y(), b.height()))
+                        continue;
+                    const QImage &source = part.Source.image;
+                    const QRgb c = convertColour(
+                        trueColour(source, index(px, b.x(), b.width(), source.width()),
+                                   index(py, b.y(), b.height(), source.height())),
+                        conversionFor(part.Monochrome != 0, part.Grayscale != 0));
+                    if (part.Transparent != 0 && c == kWhiteRgb)
+                        continue;
+                    colour = c;
+                    break;
+                }
+            }
+            picture.setPixel(x, y, colour);
+        }
+    }
+    return picture;
+}
+
 QString displayProblem(const ScenePart &part, QRgb frameColour)
 {
     const QImage bitmap = displayBitmap(part);

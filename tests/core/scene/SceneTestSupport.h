@@ -57,6 +57,11 @@ QImage expectedRender(const QImage &canvas, const QRect &rect, const QImage &sou
 // The model of RenderScene: background colour, then every part bottom first.
 QImage expectedScene(const Scene &scene);
 
+// The model of RenderPicture over a scene's parts (no frames): device
+// pixels of area at num/den device pixels a picture pixel from origin on.
+QImage expectedArea(const Scene &scene, const QRect &area, qint64 num, qint64 den,
+                    const QPoint &origin, QRgb outside);
+
 // The part as its view shows it: drawn opaque at its displayed size, with
 // its frame.
 QImage displayBitmap(const ScenePart &part);

@@ -91,6 +91,9 @@ private slots:
     void lowerIndexCoversHigher();
     void sceneShowsNoFramesAndKeepsDisplayWhite();
     void sceneClipsPartsAndMatchesModel();
+    void areasAtEveryScale_data();
+    void areasAtEveryScale();
+    void framesAreOneDevicePixelWide();
     void bandsDrawTheSamePixels_data();
     void bandsDrawTheSamePixels();
     void piecesRunOnceEach_data();
@@ -571,6 +574,77 @@ void RenderTest::sceneClipsPartsAndMatchesModel()
         const QImage picture = RenderScene(scene);
         QCOMPARE(picture.size(), scene.backgroundSize());
         QCOMPARE(picture, expectedScene(scene));
+    }
+}
+
+void RenderTest::areasAtEveryScale_data()
+{
+    QTest::addColumn<qint64>("num");
+    QTest::addColumn<qint64>("den");
+    for (const auto &[num, den] : std::vector<std::pair<qint64, qint64>>{
+             {1, 8}, {1, 3}, {2, 3}, {1, 1}, {3, 2}, {3, 1}, {8, 1}, {600, 96}, {300, 120}})
+        QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(num).arg(den))) << num << den;
+}
+
+// Any area at any scale is what sampling every part at the centre of each
+// device pixel gives: unscaled parts in blocks, scaled ones with their
+// source's detail, the background clipping, outside left as given.
+void RenderTest::areasAtEveryScale()
+{
+    QFETCH(qint64, num);
+    QFETCH(qint64, den);
+    QRandomGenerator rng(quint32(num * 131 + den));
+    for (int round = 0; round < 6; ++round) {
+        UiState ui;
+        Scene scene(ui);
+        scene.setBackgroundSize(QSize(10 + rng.bounded(40), 10 + rng.bounded(40)));
+        scene.setBackgroundColour(rng.generate() & 0xFFFFFFu);
+        for (int i = 0; i < 1 + rng.bounded(6); ++i) {
+            const Bitmap source = randomSource(rng, 24);
+            const bool unscaled = rng.bounded(2) == 0;
+            scene.InsertPart(rng.bounded(-20, 40), rng.bounded(-20, 40),
+                             unscaled ? source.width() : 1 + rng.bounded(50),
+                             unscaled ? source.height() : 1 + rng.bounded(50), source,
+                             rng.bounded(4) == 0 ? -1 : 0, rng.bounded(3) == 0, rng.bounded(2));
+        }
+        const RenderScale scale = RenderScale::of(num, den);
+        const QPoint origin(rng.bounded(-5, 20), rng.bounded(-5, 20));
+        const QRect device(rng.bounded(-30, 30), rng.bounded(-30, 30), 1 + rng.bounded(90),
+                           1 + rng.bounded(90));
+        QImage canvas(device.size(), QImage::Format_RGB32);
+        RenderPicture(canvas, pictureOf(scene), RenderArea{device, scale, origin}, kRed,
+                      1 + rng.bounded(5));
+        const QImage expected = expectedArea(scene, device, scale.num, scale.den, origin, kRed);
+        QVERIFY2(canvas == expected, qPrintable(QStringLiteral("round %1").arg(round)));
+    }
+}
+
+void RenderTest::framesAreOneDevicePixelWide()
+{
+    UiState ui;
+    Scene scene(ui);
+    scene.setBackgroundSize(QSize(40, 30));
+    scene.InsertPart(2, 3, 10, 5, solidSource(10, 5, kRed), 0, 0, 0);
+    scene.InsertPart(20, 3, 4, 4, solidSource(2, 2, kRed), 0, 0, 0);
+    for (const qint64 num : {1, 3, 8}) {
+        QImage canvas(40 * int(num), 30 * int(num), QImage::Format_RGB32);
+        RenderPicture(canvas, viewsOf(scene), RenderArea{canvas.rect(), {num, 1}, {}}, kWhiteRgb);
+        // The frames along the outlines only: dashed aqua around the top
+        // part, dotted navy around the other, its pattern clockwise from
+        // the corner; inside and outside nothing but the parts' red and
+        // the background.
+        const QRect selected(20 * int(num), 3 * int(num), 4 * int(num), 4 * int(num));
+        const QRect other(2 * int(num), 3 * int(num), 10 * int(num), 5 * int(num));
+        const std::vector<bool> dashed = framePattern(canvas.copy(selected), kAqua);
+        const std::vector<bool> dotted = framePattern(canvas.copy(other), kNavy);
+        for (size_t i = 0; i < dashed.size(); ++i)
+            QCOMPARE(dashed[i], i % 24 < 18);
+        for (size_t i = 0; i < dotted.size(); ++i)
+            QCOMPARE(dotted[i], i % 6 < 3);
+        QCOMPARE(countOf(canvas, kAqua) + countOf(canvas, kNavy),
+                 qsizetype(std::count(dashed.begin(), dashed.end(), true)
+                           + std::count(dotted.begin(), dotted.end(), true)));
+        QCOMPARE(canvas.pixel(selected.left() + 1, selected.top() + 1), kRed);
     }
 }
 

@@ -54,6 +54,8 @@ private slots:
     void shortcutsRespectPreconditions();
     void shortcutsWorkBeforeMenusOpen();
     void newEntryDiscardsRedo();
+    void fitPartToBackground_data();
+    void fitPartToBackground();
 };
 
 void EditCommandsTest::startUpStateOfEveryItem_data()
@@ -409,6 +411,52 @@ void EditCommandsTest::newEntryDiscardsRedo()
     QCOMPARE(f.history().count(), 2);
     f.window->EditItemClick();
     QVERIFY(!f.window->action(Item::RedoItem)->isEnabled());
+}
+
+void EditCommandsTest::fitPartToBackground_data()
+{
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("shown");
+    QTest::addColumn<QSize>("fitted"); // on the 514 x 386 background
+    QTest::newRow("photo, wider than the background") << QSize(4000, 3000) << QSize(4000, 3000)
+                                                      << QSize(514, 385);
+    QTest::newRow("portrait, height bound") << QSize(3000, 4000) << QSize(30, 40)
+                                            << QSize(289, 386);
+    QTest::newRow("small, shown enlarged wrongly") << QSize(20, 10) << QSize(5, 90)
+                                                   << QSize(514, 257);
+    QTest::newRow("same proportions as the background") << QSize(257, 193) << QSize(1, 1)
+                                                        << QSize(514, 386);
+    QTest::newRow("a thread, never below one pixel") << QSize(1, 2000) << QSize(1, 2000)
+                                                     << QSize(1, 386);
+}
+
+void EditCommandsTest::fitPartToBackground()
+{
+    QFETCH(QSize, source);
+    QFETCH(QSize, shown);
+    QFETCH(QSize, fitted);
+    WindowFixture f;
+    f.window->trigger(Item::FitPartItem); // nothing selected: nothing to do
+    QCOMPARE(f.history().count(), 0);
+    f.paste(source.width(), source.height(), 0xFF808080u);
+    f.scene().part(0).Image->setBounds(QRect(QPoint(-40, 700), shown));
+    QVERIFY(f.window->action(Item::FitPartItem)->isEnabled());
+    f.window->trigger(Item::FitPartItem);
+    // By size alone: the place stays, whatever it is.
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(QPoint(-40, 700), fitted));
+    QCOMPARE(f.history().count(), 2);
+    const HistoryEntry &entry = f.history().entry(1);
+    QCOMPARE(int(entry.Type), int(PartSizeEntry));
+    QCOMPARE(QList<int>({entry.Value1, entry.Value2, entry.Value3, entry.Value4}),
+             QList<int>({shown.width(), shown.height(), fitted.width(), fitted.height()}));
+    f.window->EditItemClick();
+    QCOMPARE(f.window->action(Item::UndoItem)->text(), QStringLiteral("元に戻す(&U) 部品ｻｲｽﾞ"));
+    f.window->trigger(Item::UndoItem);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(QPoint(-40, 700), shown));
+    f.window->trigger(Item::RedoItem);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(QPoint(-40, 700), fitted));
+    f.window->trigger(Item::ClearItem);
+    QVERIFY(!f.window->action(Item::FitPartItem)->isEnabled());
 }
 
 QTEST_MAIN(EditCommandsTest)

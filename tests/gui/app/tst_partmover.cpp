@@ -2,6 +2,7 @@
 #include "WindowFixture.h"
 
 #include "app/Canvas.h"
+#include "app/EditorView.h"
 #include "EditHistory.h"
 
 #include <QLabel>
@@ -29,6 +30,8 @@ private slots:
     void commandsWaitForTheDrop_data();
     void commandsWaitForTheDrop();
     void pressedPartRemovedBeforeDrag();
+    void movesAtEveryScale_data();
+    void movesAtEveryScale();
 
 private:
     struct Moving : WindowFixture {
@@ -282,6 +285,69 @@ void PartMoverTest::pressedPartRemovedBeforeDrag()
     QCOMPARE(m.scene().part(0).Image->bounds(), QRect(0, 0, 40, 40));
     QCOMPARE(m.history().count(), 3);
     QVERIFY(!m.window->mover().Dragging());
+}
+
+void PartMoverTest::movesAtEveryScale_data()
+{
+    QTest::addColumn<qint64>("num");
+    QTest::addColumn<qint64>("den");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("50 %") << qint64(1) << qint64(2) << QStringLiteral("50%");
+    QTest::newRow("100 %") << qint64(1) << qint64(1) << QStringLiteral("100%");
+    QTest::newRow("150 %") << qint64(3) << qint64(2) << QStringLiteral("150%");
+    QTest::newRow("200 %") << qint64(2) << qint64(1) << QStringLiteral("200%");
+    QTest::newRow("800 %") << qint64(8) << qint64(1) << QStringLiteral("800%");
+}
+
+// Clicks, drags, keys and every status text stay in background pixels at
+// any scale; the frame stays one screen pixel wide.
+void PartMoverTest::movesAtEveryScale()
+{
+    QFETCH(qint64, num);
+    QFETCH(qint64, den);
+    QFETCH(QString, label);
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    placeTop(m, QRect(41, 41, 40, 40));
+    m.window->editorView()->setScale(RenderScale::of(num, den), QPoint(0, 0));
+    m.window->editorView()->ensureVisible(QRect(41, 35, 54, 47)); // where the drag goes
+    QCOMPARE(m.window->findChild<QLabel *>(QStringLiteral("ScaleLabel"))->text(), label);
+    Canvas *canvas = m.canvas();
+    // No widget grows with the scale.
+    QVERIFY(canvas->width() <= m.window->width() && canvas->height() <= m.window->height());
+    const auto at = [canvas](int x, int y) { return canvas->canvasPointOf(QPoint(x, y)); };
+    for (const QPoint p : {QPoint(61, 61), QPoint(75, 55), QPoint(41, 41)})
+        QCOMPARE(canvas->pictureAt(canvas->canvasPointOf(p)), p);
+
+    // The frame: its corner pixel, and the next screen pixel in is the part.
+    const QPoint corner = canvas->canvasRectOf(QRect(41, 41, 40, 40)).topLeft();
+    QCOMPARE(canvas->grabArea(QRect(corner, QSize(2, 2))).pixel(0, 0), 0xFF00FFFFu); // aqua
+    QCOMPARE(canvas->grabArea(QRect(corner, QSize(2, 2))).pixel(1, 1), 0xFFFF0000u);
+
+    QTest::mousePress(canvas, Qt::LeftButton, {}, at(61, 61));
+    QTest::mouseMove(canvas, at(68, 61));
+    QTest::mouseMove(canvas, at(75, 55));
+    QCOMPARE(m.panel1(), QStringLiteral("(14, -6)"));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, at(75, 55));
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(55, 35, 40, 40));
+    QCOMPARE(m.panel1(), QStringLiteral("(55, 35, 40, 40)"));
+
+    // A key steps one background pixel; the pointer goes to the nearest
+    // screen pixel, and the pointer arriving there does not undo the step.
+    m.window->trigger(Item::MoveItem);
+    QCOMPARE(m.pointer.last(), canvas->mapToGlobal(at(75, 55)));
+    for (int i = 0; i < 3; ++i) {
+        m.key(Qt::Key_Right);
+        QTest::mouseMove(canvas, canvas->mapFromGlobal(m.pointer.last()));
+    }
+    QTest::keyPress(canvas, Qt::Key_Shift);
+    m.key(Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyRelease(canvas, Qt::Key_Shift);
+    QCOMPARE(m.panel1(), QStringLiteral("(3, 8)"));
+    QCOMPARE(m.pointer.last(), canvas->mapToGlobal(at(78, 63)));
+    m.key(Qt::Key_Return);
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(58, 43, 40, 40));
+    QCOMPARE(m.history().count(), 3);
 }
 
 QTEST_MAIN(PartMoverTest)
