@@ -86,10 +86,6 @@ bool DocumentCommands::openFile(const QString &path)
     case OpenError::None:
         break;
     }
-    if (!fitsDisplayBudget(contents)) {
-        m_dialogs.showMessage(fileMessage(path, ">は部品の表示サイズが大きすぎるため開けません"));
-        return false;
-    }
     NewDocument();
     loadDocumentContents(m_document.scene(), contents);
     m_document.setCurrentFileName(path); // loading recorded nothing: history stays empty

@@ -53,12 +53,4 @@ OpenError openDocumentFile(const QString &path, Scene &scene, QString *detail)
     return result;
 }
 
-bool fitsDisplayBudget(const DocumentContents &contents)
-{
-    qint64 sources = 0;
-    for (const DocumentPart &part : contents.parts)
-        sources += qint64(part.source.width()) * part.source.height();
-    return displayedPixels(contents) <= sources + kMaxDisplayPixelsBeyondSources;
-}
-
 } // namespace zel

@@ -26,13 +26,4 @@ OpenError readDocumentFile(const QString &path, DocumentContents &contents,
 // nothing of the file.
 OpenError openDocumentFile(const QString &path, Scene &scene, QString *detail = nullptr);
 
-// The window shows each part through a display bitmap at its displayed
-// size. A document may ask for huge displayed sizes in a few bytes; the
-// window takes the displayed pixels its sources account for plus this much
-// (2^27 pixels, 512 MiB of display bitmaps) and refuses a document that
-// needs more. Parts the program itself makes stay far below: a part is
-// shown at its source's size or at most 2048 x 2048.
-constexpr qint64 kMaxDisplayPixelsBeyondSources = qint64(1) << 27;
-bool fitsDisplayBudget(const DocumentContents &contents);
-
 } // namespace zel

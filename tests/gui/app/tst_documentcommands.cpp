@@ -150,8 +150,8 @@ void DocumentCommandsTest::openFailuresKeepTheDocument()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("too short");
     }
-    // Four 1 x 1 parts shown at 16384 x 16383: 416 bytes asking for 4 GiB
-    // of display bitmaps.
+    // Four 1 x 1 parts shown at 16384 x 16383: 416 bytes that would once
+    // have asked for 4 GiB of display bitmaps, and now open like any other.
     const QString huge = path(QStringLiteral("huge.BMH"));
     {
         UiState ui;
@@ -188,15 +188,20 @@ void DocumentCommandsTest::openFailuresKeepTheDocument()
     const QString folder = m_dir.path();
     const QStringList messages{
         QStringLiteral("ﾌｧｲﾙ<") + garbage + QStringLiteral(">の読み込みに失敗しました"),
-        QStringLiteral("ﾌｧｲﾙ<") + folder + QStringLiteral(">のオープンに失敗しました"),
-        QStringLiteral("ﾌｧｲﾙ<") + huge + QStringLiteral(">は部品の表示サイズが大きすぎるため開けません")};
-    for (const QString &chosen : {garbage, folder, huge}) {
+        QStringLiteral("ﾌｧｲﾙ<") + folder + QStringLiteral(">のオープンに失敗しました")};
+    for (const QString &chosen : {garbage, folder}) {
         f.dialogs.answers.push_back(Answer::No);
         f.dialogs.files.push_back(chosen);
         f.window->trigger(Item::OpenItem);
         unchanged();
     }
     QCOMPARE(f.dialogs.messages, messages);
+    f.dialogs.answers.push_back(Answer::No);
+    f.dialogs.files.push_back(huge);
+    f.window->trigger(Item::OpenItem);
+    QCOMPARE(f.scene().count(), 4);
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + huge);
+    QCOMPARE(f.window->canvas()->grabArea(QRect(2, 2, 1, 1)).pixel(0, 0), 0xFFFF0000u);
 }
 
 void DocumentCommandsTest::cancelledOpenChangesNothing()
