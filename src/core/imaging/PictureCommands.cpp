@@ -28,7 +28,7 @@ QString fileMessage(const QString &path, const QString &ending)
 
 } // namespace
 
-bool PictureCommands::PastePictureFile(Dialogs &dialogs, const QString &path)
+bool PictureCommands::PastePictureFile(Dialogs &dialogs, const QString &path, const QPoint &at)
 {
     QString error;
     PictureFailure failure = PictureFailure::None;
@@ -45,7 +45,7 @@ bool PictureCommands::PastePictureFile(Dialogs &dialogs, const QString &path)
         dialogs.showError(error);
         return false;
     }
-    m_edit.InsertPastedBitmap(bitmap);
+    m_edit.InsertPastedBitmap(bitmap, at);
     return true;
 }
 

@@ -19,8 +19,9 @@ public:
     PictureCommands(EditCommands &edit, const JpegDecodeOptions &jpeg);
 
     void PasteFromFileItemClick(Dialogs &dialogs);
-    // Reads one picture file and inserts it; false (after reporting) when it cannot.
-    bool PastePictureFile(Dialogs &dialogs, const QString &path);
+    // Reads one picture file and inserts it, its top-left at a background
+    // point; false (after reporting) when it cannot.
+    bool PastePictureFile(Dialogs &dialogs, const QString &path, const QPoint &at = QPoint(0, 0));
 
     void SaveBitmapItemClick(Dialogs &dialogs);
     void SaveClipboardItemClick(ClipboardPort &clipboard);

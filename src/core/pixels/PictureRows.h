@@ -23,7 +23,7 @@ public:
     int bandHeight() const
     {
         const qint64 rowBytes = qMax<qint64>(qint64(size().width()) * 4, 1);
-        return int(qBound<qint64>(1, (qint64(4) << 20) / rowBytes, qMax(size().height(), 1)));
+        return int(qBound<qint64>(1, (qint64(4) << 20) / rowBytes, qint64(qMax(size().height(), 1))));
     }
 };
 

@@ -371,6 +371,22 @@ QImage RenderScene(const Scene &scene, int bands)
     return picture;
 }
 
+RenderedRows::RenderedRows(PictureDraws picture)
+    : m_picture(std::move(picture))
+{
+}
+
+QImage RenderedRows::rows(int top, int count)
+{
+    const int width = m_picture.background.width();
+    if (m_band.width() != width || m_band.height() != count)
+        m_band = allocateImage(width, count, QImage::Format_RGB32);
+    if (!m_band.isNull())
+        RenderPicture(m_band, m_picture, RenderArea{QRect(0, top, width, count), {}, {}},
+                      kOpaqueWhite);
+    return m_band;
+}
+
 void blitScaled(QImage &canvas, const QRect &dest, const QImage &source,
                 const QRect &sourceRect, bool transparent, const QRect &clip)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pixels/Bitmap.h"
+#include "pixels/PictureRows.h"
 #include "pixels/PixelKernels.h"
 
 #include <QImage>
@@ -101,6 +102,20 @@ PictureDraws viewsOf(const Scene &scene);
 // first, clipped to the background, without selection frames. RGB32.
 QImage RenderScene(const Scene &scene);
 QImage RenderScene(const Scene &scene, int bands);
+
+// A picture drawn band by band as a writer asks for it, never whole: a
+// picture far larger than its parts costs a band, not its size.
+class RenderedRows final : public PictureRows
+{
+public:
+    explicit RenderedRows(PictureDraws picture);
+    QSize size() const override { return m_picture.background; }
+    QImage rows(int top, int count) override;
+
+private:
+    PictureDraws m_picture;
+    QImage m_band; // reused: fresh memory costs a page fault a page
+};
 
 // Stretches sourceRect of source over dest on an RGB32 canvas with
 // nearest-neighbour sampling, limited to clip (canvas coordinates; an empty

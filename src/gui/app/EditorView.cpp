@@ -200,11 +200,12 @@ void EditorView::ensureVisible(const QRect &pictureRect)
             value = start;
         bar->setValue(int(std::clamp<qint64>(value, bar->minimum(), bar->maximum())));
     };
+    // With a frame's width of room on each side.
     const QSize area = viewport()->size();
-    follow(horizontalScrollBar(), m_scale.deviceAt(pictureRect.left()) + kFrameBorder,
-           m_scale.deviceAt(qint64(pictureRect.right()) + 1) + kFrameBorder, area.width());
-    follow(verticalScrollBar(), m_scale.deviceAt(pictureRect.top()) + kFrameBorder,
-           m_scale.deviceAt(qint64(pictureRect.bottom()) + 1) + kFrameBorder, area.height());
+    follow(horizontalScrollBar(), m_scale.deviceAt(pictureRect.left()),
+           m_scale.deviceAt(qint64(pictureRect.right()) + 1) + 2 * kFrameBorder, area.width());
+    follow(verticalScrollBar(), m_scale.deviceAt(pictureRect.top()),
+           m_scale.deviceAt(qint64(pictureRect.bottom()) + 1) + 2 * kFrameBorder, area.height());
     layoutContents();
 }
 

@@ -392,10 +392,11 @@ void MainWindow::dropEvent(QDropEvent *event)
         return;
     }
     event->acceptProposedAction();
-    openDroppedFiles(files);
+    // Pictures land with their top-left where they were dropped.
+    openDroppedFiles(files, m_canvas->pictureAt(m_canvas->mapFrom(this, event->position().toPoint())));
 }
 
-void MainWindow::openDroppedFiles(const QStringList &files)
+void MainWindow::openDroppedFiles(const QStringList &files, const QPoint &at)
 {
     if (files.size() == 1 && files.first().endsWith(QStringLiteral(".bmh"), Qt::CaseInsensitive)) {
         // Opening replaces the document: ask about unsaved changes first.
@@ -404,7 +405,7 @@ void MainWindow::openDroppedFiles(const QStringList &files)
         return;
     }
     for (const QString &file : files)
-        m_state.pictures().PastePictureFile(m_dialogs, file);
+        m_state.pictures().PastePictureFile(m_dialogs, file, at);
 }
 
 void MainWindow::FileItemClick()

@@ -116,7 +116,7 @@ private:
     // Files dropped from a file manager: pictures are pasted, a document is
     // opened. Empty when the drop is not one we take.
     QStringList droppedFiles(const QMimeData *data) const;
-    void openDroppedFiles(const QStringList &files);
+    void openDroppedFiles(const QStringList &files, const QPoint &at);
     void onCanvasPressed(QPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void onCanvasMoved(QPoint point, Qt::KeyboardModifiers modifiers);
     void onCanvasReleased(QPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

@@ -2,6 +2,10 @@
 #include "WindowFixture.h"
 
 #include "EditHistory.h"
+#include "app/Canvas.h"
+#include "app/EditorView.h"
+
+#include <QScrollBar>
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -18,6 +22,7 @@ class DropsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void picturesArePastedEach_data();
     void picturesArePastedEach();
     void documentAsksWhenModified();
     void otherFilesAreRefused_data();
@@ -25,17 +30,17 @@ private slots:
     void refusedDuringKeyboardMove();
 
 private:
-    static bool enter(MainWindow &window, QMimeData &data)
+    static bool enter(MainWindow &window, QMimeData &data, QPoint at = QPoint(50, 50))
     {
-        QDragEnterEvent event(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDragEnterEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(&window, &event);
         return event.isAccepted();
     }
     // A drop always follows the drag's entering the window.
-    static void drop(MainWindow &window, QMimeData &data)
+    static void drop(MainWindow &window, QMimeData &data, QPoint at = QPoint(50, 50))
     {
-        enter(window, data);
-        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        enter(window, data, at);
+        QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(&window, &event);
     }
     static QMimeData *files(const QStringList &paths)
@@ -50,22 +55,50 @@ private:
     QTemporaryDir m_dir;
 };
 
+void DropsTest::picturesArePastedEach_data()
+{
+    QTest::addColumn<qint64>("num");
+    QTest::addColumn<qint64>("den");
+    QTest::addColumn<QPoint>("at");
+    QTest::newRow("100 %") << qint64(1) << qint64(1) << QPoint(37, 25);
+    QTest::newRow("50 %, far down the background") << qint64(1) << qint64(2) << QPoint(301, 243);
+    QTest::newRow("300 %") << qint64(3) << qint64(1) << QPoint(60, 40);
+}
+
 void DropsTest::picturesArePastedEach()
 {
+    QFETCH(qint64, num);
+    QFETCH(qint64, den);
+    QFETCH(QPoint, at);
     const QString a = m_dir.filePath(QStringLiteral("a.bmp"));
     const QString b = m_dir.filePath(QStringLiteral("B.BMP"));
     QVERIFY(WindowFixture::solid(20, 10, qRgb(255, 0, 0)).save(a, "BMP"));
     QVERIFY(WindowFixture::solid(30, 40, qRgb(0, 0, 255)).save(b, "BMP"));
     WindowFixture f;
+    f.window->editorView()->setScale(RenderScale::of(num, den), QPoint(0, 0));
+    Canvas *canvas = f.window->canvas();
+    const QPoint point = canvas->mapTo(f.window.get(), canvas->canvasPointOf(at));
     std::unique_ptr<QMimeData> data(files({a, b}));
-    QVERIFY(enter(*f.window, *data));
-    drop(*f.window, *data);
+    QVERIFY(enter(*f.window, *data, point));
+    drop(*f.window, *data, point);
     QCOMPARE(f.scene().count(), 2);
-    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 30, 40));
-    QCOMPARE(f.scene().part(1).Image->bounds(), QRect(0, 0, 20, 10));
+    // Each lands with its top-left at the drop point, in background pixels.
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(at, QSize(30, 40)));
+    QCOMPARE(f.scene().part(1).Image->bounds(), QRect(at, QSize(20, 10)));
+    QCOMPARE(f.history().entry(0).Value1, at.x());
+    QCOMPARE(f.history().entry(0).Value2, at.y());
     QCOMPARE(f.scene().part(0).Transparent, 1);
     QCOMPARE(f.history().count(), 2);
     QCOMPARE(f.history().entry(1).Type, quint8(PasteEntry));
+    f.window->trigger(Item::UndoItem);
+    f.window->trigger(Item::RedoItem);
+    QCOMPARE(f.scene().part(0).Image->bounds(), QRect(at, QSize(30, 40)));
+
+    // A part that comes in outside the scrolled view is brought into it.
+    QScrollBar *across = f.window->editorView()->horizontalScrollBar();
+    across->setValue(across->maximum());
+    f.paste(5, 5, 0xFF00FF00u);
+    QCOMPARE(across->value(), 0);
 }
 
 void DropsTest::documentAsksWhenModified()
