@@ -71,8 +71,8 @@ int runInfo(const QStringList &args)
     const QString path = args[0];
     QFile file;
     QString reason;
-    if (!openForReading(file, path, &reason))
-        return fail(kCommand, documentError(OpenError::Open, path, reason));
+    if (const OpenError opened = openDocumentForReading(file, path, &reason); opened != OpenError::None)
+        return fail(kCommand, documentError(opened, path, reason));
     UiState ui;
     Scene scene(ui);
     DocumentHeader header;

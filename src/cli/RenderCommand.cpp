@@ -52,8 +52,8 @@ int runRender(const QStringList &args)
     // scene, no display bitmaps, never all the sources at once.
     QFile file;
     QString error;
-    if (!openForReading(file, documentPath, &error))
-        return fail(kCommand, documentError(OpenError::Open, documentPath, error));
+    if (const OpenError opened = openDocumentForReading(file, documentPath, &error); opened != OpenError::None)
+        return fail(kCommand, documentError(opened, documentPath, error));
     std::optional<PictureComposer> composer;
     QSize size;
     const bool read = readDocumentParts(

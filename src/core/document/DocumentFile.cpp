@@ -30,11 +30,24 @@ SaveError saveDocumentFile(const QString &path, const Scene &scene, QString *det
     return SaveError::None;
 }
 
+OpenError openDocumentForReading(QFile &file, const QString &path, QString *detail)
+{
+    switch (openForReading(file, path, detail)) {
+    case InputError::None:
+        return OpenError::None;
+    case InputError::System:
+        return OpenError::Open;
+    case InputError::NotRegularFile:
+        return OpenError::Read;
+    }
+    return OpenError::Open;
+}
+
 OpenError readDocumentFile(const QString &path, DocumentContents &contents, QString *detail)
 {
     QFile file;
-    if (!openForReading(file, path, detail))
-        return OpenError::Open;
+    if (const OpenError opened = openDocumentForReading(file, path, detail); opened != OpenError::None)
+        return opened;
     QString why;
     if (!readDocumentContents(file, contents, &why)) {
         if (detail)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QFile;
+
 namespace zel {
 
 class Scene;
@@ -17,6 +19,11 @@ enum class SaveError { None, Create, Write };
 SaveError saveDocumentFile(const QString &path, const Scene &scene, QString *detail = nullptr);
 
 enum class OpenError { None, Open, Read };
+
+// Opens a document file to be read. What cannot be opened (a folder among
+// them) is OpenError::Open; a FIFO, a device or a socket is OpenError::Read
+// with "not a regular file": no document can be read from it.
+OpenError openDocumentForReading(QFile &file, const QString &path, QString *detail);
 
 // Reads a whole document file into memory without touching any scene.
 OpenError readDocumentFile(const QString &path, DocumentContents &contents,

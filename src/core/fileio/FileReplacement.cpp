@@ -25,15 +25,49 @@ QByteArray folderOf(const QByteArray &file)
     return slash == 0 ? QByteArrayLiteral("/") : file.left(slash);
 }
 
-QByteArray resolvedTarget(const QByteArray &native)
+// Linux's own bound on links followed in one name.
+constexpr int kMaxLinks = 40;
+
+// The file a write under native lands on. Links are followed one by one
+// rather than by realpath, so that a link whose target is missing leads to
+// the name to create and stays a link. A relative target counts from its
+// own link's folder. Empty with *error when the links go round.
+QByteArray followLinks(const QByteArray &native, int *error)
 {
-    struct stat info;
-    if (::lstat(native.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return native;
-    char resolved[PATH_MAX];
-    if (::realpath(native.constData(), resolved))
-        return QByteArray(resolved);
-    return native; // a dangling link is replaced by the new file itself
+    QByteArray current = native;
+    for (int hops = 0; hops <= kMaxLinks; ++hops) {
+        struct stat info;
+        if (::lstat(current.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current; // what is missing or unreachable fails when the file is made
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(current.constData(), target, sizeof target);
+        if (length < 0)
+            return current;
+        if (size_t(length) == sizeof target) {
+            *error = ENAMETOOLONG;
+            return QByteArray();
+        }
+        if (target[0] == '/')
+            current = QByteArray(target, length);
+        else
+            current = folderOf(current) + '/' + QByteArray(target, length);
+    }
+    *error = ELOOP;
+    return QByteArray();
+}
+
+// A short name of its own, so that beside a target of the longest name the
+// system takes there is still room for it.
+QByteArray temporaryName(const QByteArray &folder)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray name = folder;
+    if (!name.endsWith('/'))
+        name += '/';
+    name += ".zelvane-";
+    for (int i = 0; i < 8; ++i)
+        name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    return name;
 }
 
 void syncFolder(const QByteArray &folder)
@@ -49,7 +83,6 @@ void syncFolder(const QByteArray &folder)
 
 FileReplacement::FileReplacement(const QString &path)
     : m_path(path)
-    , m_target(resolvedTarget(encodePath(path)))
 {
 }
 
@@ -62,6 +95,12 @@ bool FileReplacement::open()
 {
     discard();
     m_error = 0;
+    int linkError = 0;
+    m_target = followLinks(encodePath(m_path), &linkError);
+    if (linkError != 0) {
+        fail(linkError, "cannot create");
+        return false;
+    }
     if (m_target.isEmpty()) {
         fail(ENOENT, "cannot create");
         return false;
@@ -72,16 +111,21 @@ bool FileReplacement::open()
         fail(EISDIR, "cannot create");
         return false;
     }
+    // A device, a FIFO or a socket is used in its place, not replaced by a
+    // file that no longer is what it was.
+    if (exists && !S_ISREG(existing.st_mode)) {
+        fail(EINVAL, "cannot replace", QStringLiteral("not a regular file"));
+        return false;
+    }
     // A file the user may not write stays as it is, though its folder
     // would let us put another in its place.
     if (exists && ::access(m_target.constData(), W_OK) != 0) {
         fail(errno, "cannot replace");
         return false;
     }
+    const QByteArray folder = folderOf(m_target);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = m_target + '.'
-                                + QByteArray::number(QRandomGenerator::global()->generate(), 36)
-                                + QByteArrayLiteral(".tmp");
+        const QByteArray name = temporaryName(folder);
         // 0666 under the umask, as a new file would be made.
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
@@ -200,13 +244,13 @@ void FileReplacement::cancel()
     discard();
 }
 
-void FileReplacement::fail(int error, const char *what)
+void FileReplacement::fail(int error, const char *what, const QString &reason)
 {
     if (m_error != 0)
         return; // the first reason is the one that counts
     m_error = error;
-    m_reason = systemError(error);
-    setErrorString(QStringLiteral("%1: %2: %3").arg(m_path, QLatin1String(what), systemError(error)));
+    m_reason = reason.isEmpty() ? systemError(error) : reason;
+    setErrorString(QStringLiteral("%1: %2: %3").arg(m_path, QLatin1String(what), m_reason));
 }
 
 void FileReplacement::discard()

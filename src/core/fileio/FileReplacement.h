@@ -9,7 +9,8 @@
 namespace zel {
 
 // The one way every writer replaces a file. The new contents go to a
-// temporary file in the target's folder; every write and the final flush
+// temporary file of a short name of its own (".zelvane-" and eight random
+// letters) in the target's folder; every write and the final flush
 // are checked, the data is synced, and only then is the temporary file
 // renamed over the target. Until commit() succeeds the target is never
 // touched, and a failure anywhere removes the temporary file.
@@ -21,14 +22,16 @@ class FileReplacement final : public QIODevice
 {
 public:
     // path as encodePath() turns it into the system's bytes. A symbolic link
-    // is followed: the file it points to is replaced.
+    // is followed and stays a link: the file it points to is replaced, or
+    // made when it is missing. Only a regular file is replaced: a device, a
+    // FIFO or a socket is refused ("not a regular file") and left as it is.
     explicit FileReplacement(const QString &path);
     ~FileReplacement() override;
 
     QString path() const { return m_path; }
 
     // Creates the temporary file. False with errorString() when the folder
-    // does not take it.
+    // does not take it or the target is not a file to replace.
     bool open();
     // Makes the written data the target's contents. False with errorString()
     // when any write, the flush, the sync or the rename failed; the
@@ -52,7 +55,8 @@ protected:
 private:
     bool writeOut(const char *data, qint64 size);
     bool flushBuffer();
-    void fail(int error, const char *what);
+    // reason, when given, says more than the system's text for error.
+    void fail(int error, const char *what, const QString &reason = QString());
     void discard();
 
     QString m_path;

@@ -90,26 +90,52 @@ QByteArray encodePath(const QString &path)
     return native;
 }
 
-bool openForReading(QFile &file, const QString &path, QString *error)
+InputError openForReading(QFile &file, const QString &path, QString *error)
 {
+    const auto failed = [error](InputError kind, int reason) {
+        if (error)
+            *error = kind == InputError::NotRegularFile ? QStringLiteral("not a regular file")
+                                                        : systemError(reason);
+        return kind;
+    };
     const QByteArray native = encodePath(path);
+    // Opening some devices is itself an act (a tape rewinds, a watchdog
+    // starts): what is known to be none of ours is not opened at all.
+    struct stat info;
+    if (::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return failed(InputError::NotRegularFile, 0);
+    // Non-blocking, so that a FIFO put in its place meanwhile does not
+    // wait for a writer; fstat then says what was opened.
     int fd;
     do {
-        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
-    int failure = fd < 0 ? errno : 0;
-    struct stat info;
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
-        failure = EISDIR;
-    if (failure == 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return true;
-    if (failure == 0)
-        failure = EIO;
-    if (fd >= 0 && !file.isOpen())
-        ::close(fd);
-    if (error)
-        *error = systemError(failure);
-    return false;
+    if (fd < 0)
+        return failed(InputError::System, errno);
+    InputError kind = InputError::None;
+    int reason = 0;
+    if (::fstat(fd, &info) != 0) {
+        kind = InputError::System;
+        reason = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        kind = InputError::System;
+        reason = EISDIR;
+    } else if (!S_ISREG(info.st_mode)) {
+        kind = InputError::NotRegularFile;
+    } else {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+            kind = InputError::System;
+            reason = errno;
+        } else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            kind = InputError::System;
+            reason = EIO;
+        }
+    }
+    if (kind == InputError::None)
+        return kind;
+    ::close(fd);
+    return failed(kind, reason);
 }
 
 QString systemError(int error)

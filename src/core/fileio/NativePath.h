@@ -16,9 +16,16 @@ namespace zel {
 QString decodePath(const QByteArray &native);
 QByteArray encodePath(const QString &path);
 
-// Opens path (as encodePath gives it) for reading. A folder is refused as
-// QFile refuses it. False with the system's reason in *error otherwise.
-bool openForReading(QFile &file, const QString &path, QString *error);
+enum class InputError {
+    None,
+    System,        // the system's reason in *error; a folder is one ("Is a directory")
+    NotRegularFile // a FIFO, a device or a socket: *error is "not a regular file"
+};
+
+// Opens path (as encodePath gives it) for reading, links followed. Only a
+// regular file is opened to be read: a FIFO without a writer would block
+// for ever, a device would be read without end, so neither is waited on.
+InputError openForReading(QFile &file, const QString &path, QString *error);
 
 // The system's text for an errno value.
 QString systemError(int error);

@@ -96,8 +96,9 @@ Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QS
                     QStringLiteral("%1: not a BMP, JPEG or PNG file name").arg(path));
     QFile file;
     QString reason;
-    if (!openForReading(file, path, &reason))
-        return fail(PictureFailure::Open, QStringLiteral("%1: %2").arg(path, reason));
+    if (const InputError opened = openForReading(file, path, &reason); opened != InputError::None)
+        return fail(opened == InputError::System ? PictureFailure::Open : PictureFailure::Invalid,
+                    QStringLiteral("%1: %2").arg(path, reason));
     QString why;
     Bitmap bitmap;
     if (kind == PictureKind::Bmp) {

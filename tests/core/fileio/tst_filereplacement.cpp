@@ -1,8 +1,10 @@
 // Every writer replaces its file the one safe way: on a full disk at any
 // point it fails, leaves the previous file byte for byte and no temporary
-// file; with room enough it writes the complete file.
+// file; with room enough it writes the complete file, under any name the
+// system takes. What is not a regular file is neither replaced nor read.
 #include "DocumentTestSupport.h"
 #include "FileSizeLimit.h"
+#include "SpecialFiles.h"
 
 #include "document/DocumentFile.h"
 #include "fileio/FileReplacement.h"
@@ -13,11 +15,15 @@
 #include "scene/Scene.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <functional>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zel;
@@ -29,7 +35,7 @@ const QByteArray kPrevious = QByteArrayLiteral("the previous file, kept whole");
 QByteArray readFile(const QString &path)
 {
     QFile f;
-    return openForReading(f, path, nullptr) ? f.readAll() : QByteArray();
+    return openForReading(f, path, nullptr) == InputError::None ? f.readAll() : QByteArray();
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -74,6 +80,121 @@ Writer writerFor(const QString &kind, const Scene &scene)
     };
 }
 
+// A name of exactly the given bytes in UTF-8: Japanese characters (three
+// bytes each) as many as fit, then ASCII, then the extension.
+QString nameOfBytes(int bytes, const QString &extension)
+{
+    const int stem = bytes - int(extension.toUtf8().size()) - 1;
+    return QString(stem / 3, u'\u65E5') + QString(stem % 3, u'x') + u'.' + extension;
+}
+
+// Every entry under dir and what it is, links with where they point; links
+// are not followed.
+QStringList entries(const QString &dir)
+{
+    QStringList list;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QByteArray native = encodePath(path);
+        QString entry = QDir(dir).relativeFilePath(path) + QStringLiteral(": ");
+        struct stat info;
+        char target[4096];
+        ssize_t length = 0;
+        if (::lstat(native.constData(), &info) != 0)
+            entry += QStringLiteral("gone");
+        else if (S_ISREG(info.st_mode))
+            entry += QStringLiteral("file");
+        else if (S_ISDIR(info.st_mode))
+            entry += QStringLiteral("folder");
+        else if (S_ISLNK(info.st_mode) && (length = ::readlink(native.constData(), target, sizeof target)) > 0)
+            entry += QStringLiteral("link to ") + decodePath(QByteArray(target, length));
+        else if (S_ISFIFO(info.st_mode))
+            entry += QStringLiteral("FIFO");
+        else if (S_ISCHR(info.st_mode))
+            entry += QStringLiteral("character device %1, %2").arg(major(info.st_rdev)).arg(minor(info.st_rdev));
+        else if (S_ISSOCK(info.st_mode))
+            entry += QStringLiteral("socket");
+        else
+            entry += QStringLiteral("something else");
+        list << entry;
+    }
+    list.sort();
+    return list;
+}
+
+bool makeLink(const QString &target, const QString &link)
+{
+    return ::symlink(encodePath(target).constData(), encodePath(link).constData()) == 0;
+}
+
+// What a row puts under a name: a regular file, a folder, a FIFO, a
+// device, a socket, or links to them or to nothing.
+struct Made {
+    QString path;    // what the writer or reader is given
+    QString created; // a link's missing target, which a write must create
+    std::unique_ptr<test::UnwrittenFifo> fifo;
+    QString skip;
+};
+
+Made make(const QString &what, const QString &dir, const QString &name, const QByteArray &contents)
+{
+    Made made;
+    made.path = dir + u'/' + name;
+    const QString null = dir + QStringLiteral("/null");
+    const auto device = [&](const QString &path) {
+        if (!test::makeNullDevice(path))
+            made.skip = QStringLiteral("making a device needs root (CAP_MKNOD)");
+    };
+    const auto fifo = [&](const QString &path) {
+        made.fifo = std::make_unique<test::UnwrittenFifo>(path);
+        if (!made.fifo->made())
+            made.skip = QStringLiteral("no FIFO: ") + systemError(errno);
+    };
+    bool linked = true;
+    if (what == u"regular file") {
+        linked = writeFile(made.path, contents);
+    } else if (what == u"folder") {
+        linked = QDir(dir).mkdir(name);
+    } else if (what == u"FIFO") {
+        fifo(made.path);
+    } else if (what == u"device") {
+        device(made.path);
+    } else if (what == u"socket") {
+        linked = test::makeSocketFile(made.path);
+    } else if (what == u"link to a device") {
+        device(null);
+        linked = makeLink(QStringLiteral("null"), made.path);
+    } else if (what == u"link to a FIFO") {
+        fifo(dir + QStringLiteral("/fifo"));
+        linked = makeLink(dir + QStringLiteral("/fifo"), made.path);
+    } else if (what == u"links to a device") {
+        device(null);
+        linked = makeLink(QStringLiteral("step"), made.path) && makeLink(null, dir + QStringLiteral("/step"));
+    } else if (what == u"links in a loop") {
+        linked = makeLink(QStringLiteral("step"), made.path) && makeLink(name, dir + QStringLiteral("/step"));
+    } else if (what == u"dangling relative link") {
+        made.created = dir + QStringLiteral("/sub/") + name;
+        linked = QDir(dir).mkdir(QStringLiteral("sub")) && makeLink(QStringLiteral("sub/") + name, made.path);
+    } else if (what == u"dangling absolute link") {
+        made.created = dir + QStringLiteral("/sub/") + name;
+        linked = QDir(dir).mkdir(QStringLiteral("sub")) && makeLink(made.created, made.path);
+    } else if (what == u"dangling links across folders") {
+        // Each relative target counts from its own link's folder.
+        made.path = dir + QStringLiteral("/links/") + name;
+        made.created = dir + QStringLiteral("/other/") + name;
+        linked = QDir(dir).mkdir(QStringLiteral("links")) && QDir(dir).mkdir(QStringLiteral("other"))
+                 && makeLink(QStringLiteral("../other/step"), made.path)
+                 && makeLink(name, dir + QStringLiteral("/other/step"));
+    } else {
+        made.skip = QStringLiteral("nothing made for ") + what;
+    }
+    if (!linked)
+        made.skip = QStringLiteral("could not make a %1: %2").arg(what, systemError(errno));
+    return made;
+}
+
 } // namespace
 
 class TestFileReplacement : public QObject
@@ -82,6 +203,10 @@ class TestFileReplacement : public QObject
 private slots:
     void fullDiskKeepsThePreviousFile_data();
     void fullDiskKeepsThePreviousFile();
+    void whatTheOutputNameHolds_data();
+    void whatTheOutputNameHolds();
+    void readingWhatTheNameHolds_data();
+    void readingWhatTheNameHolds();
     void namesThatAreNotUtf8();
     void linksAndPermissions();
 };
@@ -97,7 +222,17 @@ void TestFileReplacement::fullDiskKeepsThePreviousFile_data()
         QTest::addRow("%s in the middle", kind) << kind << name << -1000;
         QTest::addRow("%s at the last byte", kind) << kind << name << -1;
         QTest::addRow("%s with room enough", kind) << kind << name << 0;
+        // The longest names the system takes: the temporary file fits
+        // beside every one of them.
+        const QString extension = QString::fromLatin1(name).section(u'.', -1);
+        QTest::addRow("%s named with 255 bytes", kind) << kind << nameOfBytes(255, extension) << 0;
+        QTest::addRow("%s named with 255 bytes, at the last byte", kind)
+            << kind << nameOfBytes(255, extension) << -1;
+        QTest::addRow("%s named with 80 Japanese characters", kind)
+            << kind << QString(80, u'\u8A9E') + u'.' + extension << 0;
     }
+    for (int bytes = 240; bytes < 255; ++bytes)
+        QTest::addRow("document named with %d bytes", bytes) << "document" << nameOfBytes(bytes, QStringLiteral("BMH")) << 0;
 }
 
 void TestFileReplacement::fullDiskKeepsThePreviousFile()
@@ -135,6 +270,139 @@ void TestFileReplacement::fullDiskKeepsThePreviousFile()
     QVERIFY(!written);
     QVERIFY2(error.contains(QStringLiteral("File too large")), qPrintable(error));
     QCOMPARE(readFile(path), kPrevious);
+}
+
+void TestFileReplacement::whatTheOutputNameHolds_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("made");
+    QTest::addColumn<QString>("failure"); // empty: written
+    const QString notRegular = QStringLiteral("cannot replace: not a regular file");
+    for (const auto &[kind, name] : {std::pair{"document", "doc.BMH"}, {"bmp", "pic.bmp"},
+                                     {"jpeg", "pic.jpg"}, {"png", "pic.png"}, {"pdf", "out.pdf"}}) {
+        const auto row = [&](const char *made, const QString &failure) {
+            QTest::addRow("%s over: %s", kind, made) << kind << name << made << failure;
+        };
+        row("regular file", QString());
+        row("FIFO", notRegular);
+        row("device", notRegular);
+        row("socket", notRegular);
+        row("link to a device", notRegular);
+        row("link to a FIFO", notRegular);
+        row("links to a device", notRegular);
+        row("folder", QStringLiteral("cannot create: Is a directory"));
+        row("links in a loop", QStringLiteral("cannot create: Too many levels of symbolic links"));
+        row("dangling relative link", QString());
+        row("dangling absolute link", QString());
+        row("dangling links across folders", QString());
+    }
+}
+
+void TestFileReplacement::whatTheOutputNameHolds()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, made);
+    QFETCH(QString, failure);
+    Fixture f;
+    const Writer write = writerFor(kind, f.scene);
+    QTemporaryDir dir;
+    const Made there = make(made, dir.path(), name, kPrevious);
+    if (!there.skip.isEmpty())
+        QSKIP(qPrintable(there.skip));
+    const QStringList before = entries(dir.path());
+    QString error;
+    const bool written = write(there.path, &error);
+    if (!failure.isEmpty()) {
+        // Refused, and everything is as it was: nothing replaced, nothing beside.
+        QVERIFY(!written);
+        QCOMPARE(error, kind == u"document" ? failure.section(QStringLiteral(": "), 1)
+                                             : there.path + QStringLiteral(": ") + failure);
+        QCOMPARE(entries(dir.path()), before);
+        return;
+    }
+    QVERIFY2(written, qPrintable(error));
+    // Links stay links; the one missing file they lead to is the only new entry.
+    QStringList expected = before;
+    if (!there.created.isEmpty())
+        expected << QDir(dir.path()).relativeFilePath(there.created) + QStringLiteral(": file");
+    expected.sort();
+    QCOMPARE(entries(dir.path()), expected);
+    QTemporaryDir plain;
+    QVERIFY2(write(plain.filePath(name), &error), qPrintable(error));
+    const QByteArray got = readFile(there.created.isEmpty() ? there.path : there.created);
+    if (kind == u"pdf") // the PDF carries its time of making
+        QCOMPARE(got.size(), readFile(plain.filePath(name)).size());
+    else
+        QCOMPARE(got, readFile(plain.filePath(name)));
+}
+
+void TestFileReplacement::readingWhatTheNameHolds_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QString>("made");
+    QTest::addColumn<QString>("outcome"); // <path> stands for the name read
+    const auto rows = [](const char *reader, const QString &none, const QString &notRegular,
+                         const QString &folder) {
+        QTest::addRow("%s from: regular file", reader) << reader << "regular file" << none;
+        for (const char *made : {"FIFO", "device", "socket", "link to a FIFO", "links to a device"})
+            QTest::addRow("%s from: %s", reader, made) << reader << made << notRegular;
+        QTest::addRow("%s from: folder", reader) << reader << "folder" << folder;
+    };
+    rows("document", QStringLiteral("None"), QStringLiteral("Read: not a regular file"), QStringLiteral("Open: Is a directory"));
+    rows("picture", QStringLiteral("None"), QStringLiteral("Invalid: <path>: not a regular file"), QStringLiteral("Open: <path>: Is a directory"));
+    rows("file", QStringLiteral("None"), QStringLiteral("NotRegularFile: not a regular file"), QStringLiteral("System: Is a directory"));
+}
+
+void TestFileReplacement::readingWhatTheNameHolds()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, made);
+    QFETCH(QString, outcome);
+    Fixture f;
+    const QString name = reader == u"document" ? QStringLiteral("doc.BMH") : QStringLiteral("pic.bmp");
+    QTemporaryDir plain;
+    QVERIFY(reader == u"document" ? saveDocumentFile(plain.filePath(name), f.scene) == SaveError::None
+                                  : writePictureFile(plain.filePath(name), RenderScene(f.scene), nullptr));
+    const QByteArray contents = reader == u"file" ? kPrevious : readFile(plain.filePath(name));
+    QTemporaryDir dir;
+    const Made there = make(made, dir.path(), name, contents);
+    if (!there.skip.isEmpty())
+        QSKIP(qPrintable(there.skip));
+
+    QString got;
+    QString error;
+    if (reader == u"document") {
+        DocumentContents read;
+        static const char *const kinds[] = {"None", "Open", "Read"};
+        const OpenError result = readDocumentFile(there.path, read, &error);
+        got = QLatin1String(kinds[int(result)]);
+        if (result == OpenError::None)
+            QCOMPARE(read.parts.size(), 2);
+    } else if (reader == u"picture") {
+        static const char *const kinds[] = {"None", "UnknownKind", "Open", "Invalid"};
+        PictureFailure failure = PictureFailure::UnknownKind;
+        const Bitmap bitmap = readPictureFile(there.path, JpegDecodeOptions(), &error, &failure);
+        got = QLatin1String(kinds[int(failure)]);
+        if (failure == PictureFailure::None)
+            QCOMPARE(bitmap.image.convertToFormat(QImage::Format_RGB32), RenderScene(f.scene));
+    } else {
+        static const char *const kinds[] = {"None", "System", "NotRegularFile"};
+        QFile file;
+        const InputError result = openForReading(file, there.path, &error);
+        got = QLatin1String(kinds[int(result)]);
+        if (result == InputError::None) {
+            // Read as any file is: the descriptor does not stay non-blocking.
+            QCOMPARE(::fcntl(file.handle(), F_GETFL) & O_NONBLOCK, 0);
+            QCOMPARE(file.readAll(), kPrevious);
+        }
+    }
+    if (got != u"None")
+        got += QStringLiteral(": ") + error;
+    QCOMPARE(got, QString(outcome).replace(QStringLiteral("<path>"), there.path));
+    if (there.fifo)
+        QVERIFY2(!there.fifo->hadToUnblock(), "the reader blocked on a FIFO");
 }
 
 void TestFileReplacement::namesThatAreNotUtf8()

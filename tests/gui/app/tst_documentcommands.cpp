@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 
 #include "FileSizeLimit.h"
+#include "SpecialFiles.h"
 
 #include "app/Canvas.h"
 #include "DocumentFile.h"
@@ -186,16 +187,22 @@ void DocumentCommandsTest::openFailuresKeepTheDocument()
     unchanged();
 
     const QString folder = m_dir.path();
+    // As given on the command line at start: refused at once, never waited on.
+    const QString fifo = path(QStringLiteral("fifo.BMH"));
+    UnwrittenFifo unwritten(fifo);
+    QVERIFY(unwritten.made());
     const QStringList messages{
         QStringLiteral("ﾌｧｲﾙ<") + garbage + QStringLiteral(">の読み込みに失敗しました"),
-        QStringLiteral("ﾌｧｲﾙ<") + folder + QStringLiteral(">のオープンに失敗しました")};
-    for (const QString &chosen : {garbage, folder}) {
+        QStringLiteral("ﾌｧｲﾙ<") + folder + QStringLiteral(">のオープンに失敗しました"),
+        QStringLiteral("ﾌｧｲﾙ<") + fifo + QStringLiteral(">の読み込みに失敗しました")};
+    for (const QString &chosen : {garbage, folder, fifo}) {
         f.dialogs.answers.push_back(Answer::No);
         f.dialogs.files.push_back(chosen);
         f.window->trigger(Item::OpenItem);
         unchanged();
     }
     QCOMPARE(f.dialogs.messages, messages);
+    QVERIFY2(!unwritten.hadToUnblock(), "opening a FIFO waited for a writer");
     f.dialogs.answers.push_back(Answer::No);
     f.dialogs.files.push_back(huge);
     f.window->trigger(Item::OpenItem);
@@ -427,6 +434,15 @@ void DocumentCommandsTest::brokenJpegChangesNothing()
     QCOMPARE(f.dialogs.errors.size(), 1);
     QVERIFY2(f.dialogs.errors.first().startsWith(QStringLiteral("JPEG ｴﾗｰ #")),
              qPrintable(f.dialogs.errors.first()));
+    // A FIFO under a picture's name has no picture to give.
+    const QString fifo = path(QStringLiteral("fifo.jpg"));
+    UnwrittenFifo unwritten(fifo);
+    QVERIFY(unwritten.made());
+    f.dialogs.files.push_back(fifo);
+    f.window->trigger(Item::PasteFromFileItem);
+    QVERIFY2(!unwritten.hadToUnblock(), "pasting from a FIFO waited for a writer");
+    QCOMPARE(f.dialogs.errors.size(), 2);
+    QCOMPARE(f.dialogs.errors.last(), QStringLiteral("ﾌｧｲﾙ<") + fifo + QStringLiteral(">の画像を読み込めませんでした"));
     QCOMPARE(f.scene().count(), 1);
     QCOMPARE(f.history().count(), 1);
 }
