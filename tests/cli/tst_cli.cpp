@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "CliRunner.h"
@@ -89,6 +90,9 @@ void TestCli::initTestCase()
     QVERIFY(writePictureFile(path(QStringLiteral("blue.JPG")), blue, nullptr));
     QVERIFY(writeFile(path(QStringLiteral("broken.jpg")), "not a jpeg"));
     QVERIFY(writeFile(path(QStringLiteral("broken.BMH")), QByteArray(10, '\0')));
+    // FIFOs nobody writes to: a read that waited on one would never end.
+    for (const char *fifo : {"fifo.BMH", "fifo.bmp"})
+        QVERIFY(::mkfifo(QFile::encodeName(path(QLatin1String(fifo))).constData(), 0644) == 0);
 }
 
 void TestCli::composeInfoRender()
@@ -211,6 +215,12 @@ void TestCli::failures_data()
         QStringLiteral("zelvane-cli info: none.BMH: cannot open: No such file or directory"));
     row("info of a broken file", {QStringLiteral("info"), QStringLiteral("broken.BMH")},
         QStringLiteral("zelvane-cli info: broken.BMH: not a valid BMH document: document header cut short (10 of 24 bytes)"));
+    row("info of a FIFO", {QStringLiteral("info"), QStringLiteral("fifo.BMH")},
+        QStringLiteral("zelvane-cli info: fifo.BMH: not a valid BMH document: not a regular file"));
+    row("render a FIFO", {QStringLiteral("render"), QStringLiteral("fifo.BMH"), QStringLiteral("o.bmp")},
+        QStringLiteral("zelvane-cli render: fifo.BMH: not a valid BMH document: not a regular file"), QStringLiteral("o.bmp"));
+    row("render onto a FIFO", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("fifo.bmp")},
+        QStringLiteral("zelvane-cli render: fifo.bmp: cannot replace: not a regular file"));
     row("render to an unknown kind", {QStringLiteral("render"), QStringLiteral("broken.BMH"), QStringLiteral("o.gif")},
         QStringLiteral("zelvane-cli render: o.gif: unsupported output type (use .bmp, .jpg, .jpeg or .png)"),
         QStringLiteral("o.gif"));
@@ -243,6 +253,10 @@ void TestCli::failures_data()
         QStringLiteral("zelvane-cli compose: \"0x3\" is not a size WxH of positive whole numbers"), QStringLiteral("c.BMH"));
     row("compose placed beyond the range", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("sample.bmp@2147483647,0")},
         QStringLiteral("zelvane-cli compose: sample.bmp: placed beyond ±1073741824"), QStringLiteral("c.BMH"));
+    row("compose onto a FIFO", {QStringLiteral("compose"), QStringLiteral("fifo.BMH"), s, QStringLiteral("5x5")},
+        QStringLiteral("zelvane-cli compose: fifo.BMH: cannot create: not a regular file"));
+    row("compose with a FIFO part", {QStringLiteral("compose"), QStringLiteral("c.BMH"), s, QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("fifo.bmp")},
+        QStringLiteral("zelvane-cli compose: fifo.bmp: not a regular file"), QStringLiteral("c.BMH"));
     row("compose into a missing folder", {QStringLiteral("compose"), QStringLiteral("nowhere/c.BMH"), s, QStringLiteral("5x5")},
         QStringLiteral("zelvane-cli compose: nowhere/c.BMH: cannot create: No such file or directory"), QStringLiteral("nowhere/c.BMH"));
 }
@@ -318,7 +332,8 @@ void TestCli::fullDiskKeepsTheOldFile()
         QCOMPARE(QString::fromUtf8(r.err),
                  QStringLiteral("zelvane-cli %1: %2: write failed: File too large\n").arg(args[0], out));
     QCOMPARE(readFile(path(out)), QByteArray("older file"));
-    QCOMPARE(QDir(m_dir.path()).entryList({out + u'*'}, QDir::Files | QDir::Hidden), QStringList{out});
+    QCOMPARE(QDir(m_dir.path()).entryList({out + u'*', QStringLiteral(".zelvane-*")}, QDir::Files | QDir::Hidden),
+             QStringList{out});
 }
 
 void TestCli::namesAndSizesFromTheSystem()

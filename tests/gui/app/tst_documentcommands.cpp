@@ -325,7 +325,8 @@ void DocumentCommandsTest::failedSaveKeepsOldFileAndWindow()
     QVERIFY(f.window->state().isModified());
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Zelvane - ") + file);
     // No temporary file is left behind.
-    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.BMH*")}, QDir::Files),
+    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.BMH*"), QStringLiteral(".zelvane-*")},
+                                          QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("keep.BMH")});
 }
 
