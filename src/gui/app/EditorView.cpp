@@ -57,6 +57,9 @@ EditorView::EditorView(Scene &scene, QWidget *parent)
     m_panel1 = new FramePanel(viewport());
     m_panel1->setObjectName(QStringLiteral("Panel1"));
     m_canvas = new Canvas(scene, m_panel1);
+    // Ctrl+wheel over the picture zooms wherever the wheel event lands.
+    m_canvas->installEventFilter(this);
+    m_panel1->installEventFilter(this);
     horizontalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setSingleStep(20);
     connect(&scene, &Scene::backgroundChanged, this, [this] {
@@ -231,21 +234,36 @@ void EditorView::scrollContentsBy(int, int)
     layoutContents();
 }
 
-void EditorView::wheelEvent(QWheelEvent *event)
+bool EditorView::zoomByWheel(QWheelEvent *event, const QPoint &at)
 {
-    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
-        QAbstractScrollArea::wheelEvent(event);
-        return;
-    }
+    if (!event->modifiers().testFlag(Qt::ControlModifier))
+        return false;
     event->accept();
     if (!m_editingVisible)
-        return; // the print preview has no scale
+        return true; // the print preview has no scale
     const int delta = event->angleDelta().y();
-    const QPoint at = event->position().toPoint();
     if (delta > 0)
         zoomIn(at);
     else if (delta < 0)
         zoomOut(at);
+    return true;
+}
+
+bool EditorView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Wheel && (watched == m_canvas || watched == m_panel1)) {
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        const QPoint at = static_cast<QWidget *>(watched)->mapTo(viewport(), wheel->position().toPoint());
+        if (zoomByWheel(wheel, at))
+            return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void EditorView::wheelEvent(QWheelEvent *event)
+{
+    if (!zoomByWheel(event, event->position().toPoint()))
+        QAbstractScrollArea::wheelEvent(event);
 }
 
 } // namespace zel

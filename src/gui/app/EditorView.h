@@ -52,8 +52,11 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Ctrl+wheel zooms about the pointer (viewport pixels); true when taken.
+    bool zoomByWheel(QWheelEvent *event, const QPoint &at);
     QSize deviceBackground(const RenderScale &scale) const;
     void updateScrollBars();
     void layoutContents();

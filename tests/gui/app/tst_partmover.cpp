@@ -6,6 +6,9 @@
 #include "EditHistory.h"
 
 #include <QLabel>
+#include <QWheelEvent>
+
+#include <cmath>
 #include <QtTest>
 
 using namespace zel;
@@ -32,6 +35,7 @@ private slots:
     void pressedPartRemovedBeforeDrag();
     void movesAtEveryScale_data();
     void movesAtEveryScale();
+    void ctrlWheelZoomsAboutThePointer();
 
 private:
     struct Moving : WindowFixture {
@@ -348,6 +352,42 @@ void PartMoverTest::movesAtEveryScale()
     m.key(Qt::Key_Return);
     QCOMPARE(m.scene().part(0).Image->bounds(), QRect(58, 43, 40, 40));
     QCOMPARE(m.history().count(), 3);
+}
+
+void PartMoverTest::ctrlWheelZoomsAboutThePointer()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    EditorView *view = m.window->editorView();
+    Canvas *canvas = m.canvas();
+    const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers, const QPoint &at) {
+        QWheelEvent event(QPointF(at), QPointF(canvas->mapToGlobal(at)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(canvas, &event);
+    };
+    // The background point under the pointer stays under it, step by step,
+    // wherever the view can scroll.
+    const QPoint pointer = canvas->canvasPointOf(QPoint(301, 201));
+    const QPoint global = canvas->mapToGlobal(pointer);
+    for (const double factor : {1.5, 2.0, 3.0, 2.0, 1.5, 1.0, 2.0 / 3.0}) {
+        wheel(factor >= view->scale().factor() ? 120 : -120, Qt::ControlModifier, canvas->mapFromGlobal(global));
+        QCOMPARE(view->scale().factor(), factor);
+        if (factor < 1.5)
+            continue; // the whole background fits: nothing to scroll
+        QVERIFY(std::abs(canvas->pictureAt(canvas->mapFromGlobal(global)).x() - 301) <= 1);
+        QVERIFY(std::abs(canvas->pictureAt(canvas->mapFromGlobal(global)).y() - 201) <= 1);
+    }
+    // Without Ctrl the wheel scrolls; during the preview nothing zooms.
+    wheel(120, {}, pointer);
+    QCOMPARE(view->scale().factor(), 2.0 / 3.0);
+    m.window->trigger(Item::PrintPreviewItem);
+    QVERIFY(m.window->isPreviewShown());
+    QWheelEvent event(QPointF(10, 10), QPointF(view->viewport()->mapToGlobal(QPoint(10, 10))),
+                      QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view->viewport(), &event);
+    m.window->trigger(Item::ZoomInItem);
+    QCOMPARE(view->scale().factor(), 2.0 / 3.0);
 }
 
 QTEST_MAIN(PartMoverTest)
