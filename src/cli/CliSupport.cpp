@@ -1,5 +1,7 @@
 #include "CliSupport.h"
 
+#include "ZelvaneVersionValues.h"
+
 #include <cstdio>
 
 namespace zel::cli {
@@ -27,6 +29,11 @@ int fail(const QString &command, const QString &message)
 bool wantsHelp(const QStringList &args)
 {
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+}
+
+QString versionText()
+{
+    return QStringLiteral("zelvane-cli " ZELVANE_VERSION "\nCopyright " ZELVANE_LEGAL_COPYRIGHT "\n");
 }
 
 QString documentError(OpenError kind, const QString &path, const QString &detail)

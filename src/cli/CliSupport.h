@@ -22,6 +22,10 @@ int fail(const QString &command, const QString &message);
 // True when the arguments ask for help.
 bool wantsHelp(const QStringList &args);
 
+// What "zelvane-cli --version" prints: the program, its version and the
+// copyright line, as the window program's About box shows it.
+QString versionText();
+
 // The command line's words for a document that could not be opened (Open)
 // or read (Read), with the reason.
 QString documentError(OpenError kind, const QString &path, const QString &detail);

@@ -20,11 +20,15 @@ const Command kCommands[] = {ZELVANE_CLI_COMMANDS(ZELVANE_CLI_ENTRY)};
 
 QString usage()
 {
-    QString text = QStringLiteral("usage: zelvane-cli COMMAND [ARGS...]\n\ncommands:\n");
+    QString text = QStringLiteral("Usage: zelvane-cli COMMAND [ARGS...]\n"
+                                  "  or:  zelvane-cli --help | --version\n\ncommands:\n");
     for (const Command &c : kCommands)
         text += QStringLiteral("  %1  %2\n")
                     .arg(QString::fromLatin1(c.name).leftJustified(8), QString::fromLatin1(c.summary));
-    text += QStringLiteral("\n\"zelvane-cli COMMAND --help\" describes a command.\n");
+    text += QStringLiteral("\n\"zelvane-cli COMMAND --help\" describes a command.\n\n"
+                           "options:\n"
+                           "  -h, --help  print this help and exit\n"
+                           "  --version   print the version and exit\n");
     return text;
 }
 
@@ -45,6 +49,10 @@ int main(int argc, char *argv[])
     const QString name = args.takeFirst();
     if (name == u"--help" || name == u"-h" || name == u"help") {
         printOut(usage());
+        return 0;
+    }
+    if (name == u"--version") {
+        printOut(versionText());
         return 0;
     }
     for (const Command &c : kCommands)
