@@ -19,6 +19,7 @@ packages=(
   cups cups-client printer-driver-cups-pdf poppler-utils
   xvfb xdotool x11-utils x11-apps imagemagick python3 desktop-file-utils
   shared-mime-info libglib2.0-bin
+  help2man lintian appstream bash-completion
 )
 
 sudo_cmd=()

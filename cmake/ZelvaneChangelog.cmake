@@ -1,0 +1,81 @@
+# The latest release as packaging/changelog records it, so that the package,
+# the AppStream release and the manual pages' date agree with it.
+#
+#   zelvane_latest_release(<changelog> <version var> <ISO date var> <epoch var>)
+#
+# The changelog is in Debian's format: the first line is
+# "zelvane (VERSION) DISTRIBUTION; urgency=...", and the entry ends in
+# " -- NAME <ADDRESS>  Mon, 07 Dec 2026 12:00:00 +0000".
+
+# Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+function(zelvane_days_since_epoch year month day out)
+  if(month LESS_EQUAL 2)
+    math(EXPR year "${year} - 1")
+    math(EXPR shifted_month "${month} + 9")
+  else()
+    math(EXPR shifted_month "${month} - 3")
+  endif()
+  math(EXPR era "${year} / 400")
+  math(EXPR year_of_era "${year} - ${era} * 400")
+  math(EXPR day_of_year "(153 * ${shifted_month} + 2) / 5 + ${day} - 1")
+  math(EXPR day_of_era "${year_of_era} * 365 + ${year_of_era} / 4 - ${year_of_era} / 100 + ${day_of_year}")
+  math(EXPR days "${era} * 146097 + ${day_of_era} - 719468")
+  set(${out} ${days} PARENT_SCOPE)
+endfunction()
+
+function(zelvane_latest_release changelog version_out date_out epoch_out)
+  file(STRINGS "${changelog}" lines ENCODING UTF-8)
+  list(GET lines 0 heading)
+  if(NOT heading MATCHES "^zelvane \\(([^)]+)\\) ")
+    message(FATAL_ERROR "${changelog}: the first line names no zelvane version: ${heading}")
+  endif()
+  set(version "${CMAKE_MATCH_1}")
+
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  set(trailer_pattern
+      "^ -- .+>  [A-Z][a-z][a-z], ([0-9][0-9]?) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ([0-9][0-9]):([0-9][0-9]):([0-9][0-9]) ([+-])([0-9][0-9])([0-9][0-9])$")
+  set(trailer "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^ -- ")
+      set(trailer "${line}")
+      break()
+    endif()
+  endforeach()
+  if(NOT trailer MATCHES "${trailer_pattern}")
+    message(FATAL_ERROR "${changelog}: the latest entry's sign-off line is not \" -- NAME <ADDRESS>  DATE\" with a date such as \"Mon, 07 Dec 2026 12:00:00 +0000\": \"${trailer}\"")
+  endif()
+  set(day "${CMAKE_MATCH_1}")
+  list(FIND months "${CMAKE_MATCH_2}" month_index)
+  set(year "${CMAKE_MATCH_3}")
+  set(clock "${CMAKE_MATCH_4}" "${CMAKE_MATCH_5}" "${CMAKE_MATCH_6}")
+  set(zone_sign "${CMAKE_MATCH_7}")
+  set(zone_hours "${CMAKE_MATCH_8}")
+  set(zone_minutes "${CMAKE_MATCH_9}")
+  if(month_index LESS 0)
+    message(FATAL_ERROR "${changelog}: no month is called ${CMAKE_MATCH_2}")
+  endif()
+  math(EXPR month "${month_index} + 1")
+  # Leading zeros would make math() read octal.
+  foreach(name day zone_hours zone_minutes)
+    string(REGEX REPLACE "^0([0-9])" "\\1" ${name} "${${name}}")
+  endforeach()
+  list(TRANSFORM clock REPLACE "^0([0-9])" "\\1")
+  list(GET clock 0 hours)
+  list(GET clock 1 minutes)
+  list(GET clock 2 seconds)
+
+  zelvane_days_since_epoch(${year} ${month} ${day} days)
+  math(EXPR epoch "${days} * 86400 + ${hours} * 3600 + ${minutes} * 60 + ${seconds} - (${zone_sign}1) * (${zone_hours} * 3600 + ${zone_minutes} * 60)")
+  set(month_padded "${month}")
+  if(month LESS 10)
+    set(month_padded "0${month}")
+  endif()
+  set(day_padded "${day}")
+  if(day LESS 10)
+    set(day_padded "0${day}")
+  endif()
+
+  set(${version_out} "${version}" PARENT_SCOPE)
+  set(${date_out} "${year}-${month_padded}-${day_padded}" PARENT_SCOPE)
+  set(${epoch_out} "${epoch}" PARENT_SCOPE)
+endfunction()
