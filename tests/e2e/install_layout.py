@@ -53,8 +53,9 @@ REQUIRED_DEPENDS = ('libc6', 'libqt6core6', 'libqt6gui6', 'libqt6widgets6',
                     'libqt6printsupport6', 'libjpeg62-turbo', 'libstdc++6')
 
 # The fonts the window asks for by name (src/gui/dialogs/Fonts.cpp) and Qt's
-# translation it loads (src/gui/app/Translation.cpp): the packages holding
-# them must be recommended.
+# translation it loads from Qt 6's translations folder
+# (src/gui/app/Translation.cpp): the packages holding them must be
+# recommended.
 WANTED_FONT_FAMILIES = ('IPAPGothic', 'IPAGothic')
 QT_TRANSLATION = 'qtbase_ja.qm'
 
@@ -479,7 +480,7 @@ def check_recommends(deb, recommends):
     packages that hold Qt's Japanese translation and the fonts the window
     names."""
     groups = [g.strip() for g in recommends.split(',')]
-    wanted = {owning_package(f'*/{QT_TRANSLATION}')}
+    wanted = {owning_package(f'*/qt6/translations/{QT_TRANSLATION}')}
     for family in WANTED_FONT_FAMILIES:
         found = run('fc-match', '-f', '%{family}\\n%{file}', family).splitlines()
         if len(found) != 2 or family not in found[0].split(','):
@@ -578,7 +579,7 @@ def main():
         check_mime_package(prefix)
         check_package(args, args.cpack)
     except (Failure, ET.ParseError, configparser.Error, KeyError, OSError, ValueError,
-            UnicodeDecodeError, subprocess.TimeoutExpired) as problem:
+            UnicodeDecodeError, struct.error, subprocess.TimeoutExpired) as problem:
         print(f'FAILED: {problem}')
         return 1
     print('passed')
