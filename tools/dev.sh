@@ -13,7 +13,7 @@ mode=${1:-run}
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libjpeg62-turbo-dev libjpeg-turbo-progs
+  libjpeg62-turbo-dev libjpeg-turbo-progs libpng-dev
   libbenchmark-dev clang libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   cups cups-client printer-driver-cups-pdf poppler-utils

@@ -13,6 +13,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <vector>
+
 namespace zel::cli {
 
 namespace {
@@ -40,21 +42,21 @@ QString colourText(Colour c)
         .toUpper();
 }
 
-QJsonObject partJson(const ScenePart &part)
+QJsonObject partJson(const DocumentPart &part)
 {
-    const QRect b = part.Image->bounds();
+    const QRect &b = part.bounds;
     return QJsonObject{
         {QStringLiteral("left"), b.x()},
         {QStringLiteral("top"), b.y()},
         {QStringLiteral("width"), b.width()},
         {QStringLiteral("height"), b.height()},
-        {QStringLiteral("monochrome"), part.Monochrome},
-        {QStringLiteral("grayscale"), part.Grayscale},
-        {QStringLiteral("transparent"), part.Transparent},
+        {QStringLiteral("monochrome"), part.monochrome},
+        {QStringLiteral("grayscale"), part.grayscale},
+        {QStringLiteral("transparent"), part.transparent},
         {QStringLiteral("source"),
-         QJsonObject{{QStringLiteral("width"), part.Source.width()},
-                     {QStringLiteral("height"), part.Source.height()},
-                     {QStringLiteral("depth"), part.Source.depth}}},
+         QJsonObject{{QStringLiteral("width"), part.sourceSize.width()},
+                     {QStringLiteral("height"), part.sourceSize.height()},
+                     {QStringLiteral("depth"), part.sourceDepth}}},
     };
 }
 
@@ -73,21 +75,25 @@ int runInfo(const QStringList &args)
     QString reason;
     if (const OpenError opened = openDocumentForReading(file, path, &reason); opened != OpenError::None)
         return fail(kCommand, documentError(opened, path, reason));
-    UiState ui;
-    Scene scene(ui);
+    // The sources' headers tell their sizes and depths: no pixel is decoded
+    // and no scene is built.
     DocumentHeader header;
+    std::vector<QJsonObject> bottomFirst;
     QString error;
-    if (!ReadDocument(file, scene, &error, DocumentLimits(), &header))
+    if (!readDocumentParts(
+            file, [&](const DocumentHeader &read) { header = read; },
+            [&](DocumentPart &&part) { bottomFirst.push_back(partJson(part)); }, &error, DocumentLimits(),
+            SourcePixels::Skip))
         return fail(kCommand, documentError(OpenError::Read, path, error));
 
-    QJsonArray parts;
-    for (int i = 0; i < scene.count(); ++i)
-        parts.append(partJson(scene.part(i)));
+    QJsonArray parts; // the top part (the file's last entry) first
+    for (auto part = bottomFirst.rbegin(); part != bottomFirst.rend(); ++part)
+        parts.append(*part);
     const QJsonObject doc{
         {QStringLiteral("background"),
-         QJsonObject{{QStringLiteral("width"), scene.backgroundSize().width()},
-                     {QStringLiteral("height"), scene.backgroundSize().height()},
-                     {QStringLiteral("color"), colourText(scene.backgroundColour())}}},
+         QJsonObject{{QStringLiteral("width"), header.frameWidth - Scene::kFrameExtra},
+                     {QStringLiteral("height"), header.frameHeight - Scene::kFrameExtra},
+                     {QStringLiteral("color"), colourText(header.background)}}},
         {QStringLiteral("transparentMode"), int(header.transparentMode)},
         {QStringLiteral("layout"), int(header.layout)},
         {QStringLiteral("parts"), parts},

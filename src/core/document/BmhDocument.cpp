@@ -54,7 +54,10 @@ bool inCoordinateRange(qint64 v)
 class DocumentReader
 {
 public:
-    DocumentReader(QIODevice &in, const DocumentLimits &limits) : m_in(in), m_limits(limits) {}
+    DocumentReader(QIODevice &in, const DocumentLimits &limits, SourcePixels pixels)
+        : m_in(in), m_limits(limits), m_pixels(pixels)
+    {
+    }
 
     bool read(const std::function<void(const DocumentHeader &)> &begin,
               const std::function<void(DocumentPart &&)> &take, QString *error);
@@ -65,6 +68,7 @@ private:
 
     QIODevice &m_in;
     const DocumentLimits &m_limits;
+    SourcePixels m_pixels;
     quint8 m_layout = 1;
     quint8 m_transparentMode = 0;
     qint64 m_totalPixels = 0;
@@ -130,18 +134,36 @@ bool DocumentReader::readEntry(int entry, int count, DocumentPart &part, QString
                                        .arg(width).arg(height).arg(m_limits.maxImagePixels));
     part.bounds = QRect(left, top, width, height);
 
+    // The source must fit in what the document has left, and is refused on
+    // its header's word before any of its pixels are allocated.
+    const QString overBudget = QStringLiteral("the parts so far hold more than the limit of %1 pixels")
+                                           .arg(m_limits.maxTotalPixels);
+    m_totalPixels += displayed;
+    if (m_totalPixels > m_limits.maxTotalPixels)
+        return fail(error, where + overBudget);
+    BmpReadOptions options;
+    options.maxPixels = m_limits.maxImagePixels;
+    options.admit = [&](const BmpInfo &info) {
+        return qint64(info.width) * info.height > m_limits.maxTotalPixels - m_totalPixels ? overBudget
+                                                                                           : QString();
+    };
     QString why;
     const QByteArray head = shortRecord ? QByteArray(record + kShortPartRecordSize,
                                                      kPartRecordSize - kShortPartRecordSize)
                                         : QByteArray();
-    part.source = readBmp(head, m_in, &why, m_limits.maxImagePixels);
-    if (part.source.isNull())
-        return fail(error, where + why);
-
-    m_totalPixels += displayed + qint64(part.source.width()) * part.source.height();
-    if (m_totalPixels > m_limits.maxTotalPixels)
-        return fail(error, where + QStringLiteral("the parts so far hold more than the limit of %1 pixels")
-                                       .arg(m_limits.maxTotalPixels));
+    BmpInfo info;
+    if (m_pixels == SourcePixels::Skip) {
+        if (!readBmpInfo(head, m_in, &info, &why, options))
+            return fail(error, where + why);
+    } else {
+        part.source = readBmp(head, m_in, &why, options);
+        if (part.source.isNull())
+            return fail(error, where + why);
+        info = BmpInfo{part.source.width(), part.source.height(), part.source.depth};
+    }
+    part.sourceSize = QSize(info.width, info.height);
+    part.sourceDepth = info.depth;
+    m_totalPixels += qint64(info.width) * info.height;
     return true;
 }
 
@@ -216,9 +238,9 @@ bool readDocumentContents(QIODevice &in, DocumentContents &contents, QString *er
 
 bool readDocumentParts(QIODevice &in, const std::function<void(const DocumentHeader &)> &begin,
                        const std::function<void(DocumentPart &&)> &take, QString *error,
-                       const DocumentLimits &limits)
+                       const DocumentLimits &limits, SourcePixels pixels)
 {
-    return DocumentReader(in, limits).read(begin, take, error);
+    return DocumentReader(in, limits, pixels).read(begin, take, error);
 }
 
 bool ReadDocument(QIODevice &in, Scene &scene, QString *error)

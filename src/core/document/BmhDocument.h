@@ -38,6 +38,7 @@ struct DocumentHeader {
 // What a reader agrees to hold. Sources, displayed parts and the background
 // are each limited, and so is their sum over the document, so that neither a
 // lying header nor a thousand small records can make us allocate without end.
+// Each size is checked before its pixels are allocated.
 struct DocumentLimits {
     qint64 maxImagePixels = kMaxImagePixels;
     qint64 maxTotalPixels = qint64(1) << 30;
@@ -46,7 +47,9 @@ struct DocumentLimits {
 // One part as read, before it goes into a Scene.
 struct DocumentPart {
     QRect bounds;
-    Bitmap source;
+    Bitmap source; // null when the pixels were skipped
+    QSize sourceSize;
+    int sourceDepth = 0;
     qint32 monochrome = 0;
     qint32 grayscale = 0;
     qint32 transparent = 0;
@@ -69,13 +72,20 @@ bool WriteDocument(QIODevice &out, const Scene &scene, QString *error = nullptr)
 bool readDocumentContents(QIODevice &in, DocumentContents &contents, QString *error = nullptr,
                           const DocumentLimits &limits = {});
 
+// Whether a reader decodes the sources' pixels or only their headers.
+enum class SourcePixels { Decode, Skip };
+
 // Reads a document entry by entry without keeping it: begin receives the
 // header once it is read and checked, take each part as it comes, from the
 // bottom of the stacking order to the top. The same checks and failures as
 // readDocumentContents; parts handed over before a failure stay handed over.
+// With SourcePixels::Skip each source's headers are read and checked and its
+// pixel bytes skipped: the parts come with their source's size and depth and
+// a null source, at the cost of the bytes alone.
 bool readDocumentParts(QIODevice &in, const std::function<void(const DocumentHeader &)> &begin,
                        const std::function<void(DocumentPart &&)> &take, QString *error = nullptr,
-                       const DocumentLimits &limits = {});
+                       const DocumentLimits &limits = {},
+                       SourcePixels pixels = SourcePixels::Decode);
 
 // Puts what was read into an empty scene (as after a reset); the last entry
 // becomes the selected part.

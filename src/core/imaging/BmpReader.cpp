@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 #include <vector>
 
 namespace zel {
@@ -60,6 +61,24 @@ public:
             return false;
         m_consumed += n;
         return true;
+    }
+
+    // Skips up to n bytes; how many there were.
+    qint64 skipUpTo(qint64 n)
+    {
+        if (n <= 0)
+            return 0;
+        const qint64 fromHead = std::min<qint64>(n, m_head.size() - m_headPos);
+        m_headPos += fromHead;
+        qint64 done = fromHead;
+        while (done < n) {
+            const qint64 r = m_device.skip(n - done);
+            if (r <= 0)
+                break;
+            done += r;
+        }
+        m_consumed += done;
+        return done;
     }
 
     // Rows straight into place, once the bytes taken before are used up.
@@ -128,9 +147,13 @@ struct Channel {
 class BmpReader
 {
 public:
-    BmpReader(BmpInput &input, qint64 maxPixels) : m_in(input), m_maxPixels(maxPixels) {}
+    BmpReader(BmpInput &input, const BmpReadOptions &options)
+        : m_in(input), m_options(options), m_maxPixels(options.maxPixels)
+    {
+    }
 
-    Bitmap read();
+    // With pixels false the pixel bytes are skipped and the Bitmap stays null.
+    bool read(bool pixels, BmpInfo *info, Bitmap *bitmap);
     QString error() const { return m_error; }
 
 private:
@@ -142,6 +165,9 @@ private:
     bool readHeaders();
     bool readMasks();
     bool readPalette();
+    bool admitted(BmpInfo *info);
+    bool skipPixels(qint64 size, bool toEnd);
+    int heldDepth() const;
     qint64 rowStride() const { return ((m_h.width * m_h.bitCount + 31) / 32) * 4; }
     bool isRle() const { return m_h.compression == kBiRle8 || m_h.compression == kBiRle4; }
     int imageRow(qint64 fileRow) const { return int(m_h.topDown ? fileRow : m_h.height - 1 - fileRow); }
@@ -159,6 +185,7 @@ private:
     void finishIndexed(QImage &image);
 
     BmpInput &m_in;
+    const BmpReadOptions &m_options;
     qint64 m_maxPixels;
     BmpHeader m_h;
     QList<QRgb> m_palette;
@@ -322,11 +349,9 @@ QImage::Format BmpReader::plainFormat(int *depth) const
         *depth = m_h.bitCount;
         return QImage::Format_Indexed8;
     case 16:
-        if (masksAre(0x7C00, 0x03E0, 0x001F)) {
-            *depth = 16;
-            return QImage::Format_RGB555;
-        }
-        *depth = 24;
+        // Widened as read: held as Qt's RGB555, the channels would be widened
+        // by bit replication wherever they are drawn.
+        *depth = masksAre(0x7C00, 0x03E0, 0x001F) ? 16 : 24;
         return QImage::Format_BGR888;
     case 24:
         *depth = 24;
@@ -352,8 +377,7 @@ void BmpReader::decodeRows(QImage &image, const char *rows, qint64 first, qint64
     const int width = int(m_h.width);
     const qint64 stride = rowStride();
     const bool plain32 = m_h.bitCount == 32 && masksAre(0x00FF0000, 0x0000FF00, 0x000000FF);
-    const bool bitfields = (m_h.bitCount == 16 && image.format() == QImage::Format_BGR888)
-                           || (m_h.bitCount == 32 && !plain32);
+    const bool bitfields = m_h.bitCount == 16 || (m_h.bitCount == 32 && !plain32);
     const Channel red(m_h.masks[0]);
     const Channel green(m_h.masks[1]);
     const Channel blue(m_h.masks[2]);
@@ -385,12 +409,6 @@ void BmpReader::decodeRows(QImage &image, const char *rows, qint64 first, qint64
         case 8:
             std::memcpy(out, src, size_t(width));
             break;
-        case 16: {
-            auto *line = reinterpret_cast<quint16 *>(out);
-            for (int x = 0; x < width; ++x)
-                line[x] = le16(src + 2 * x) & 0x7FFF;
-            break;
-        }
         case 24:
             std::memcpy(out, src, size_t(width) * 3);
             break;
@@ -405,7 +423,7 @@ void BmpReader::decodeRows(QImage &image, const char *rows, qint64 first, qint64
 }
 
 // Whether the file's rows are the image's rows byte for byte (but for the
-// fourth byte of 32-bit pixels and the top bit of 16-bit ones).
+// fourth byte of 32-bit pixels).
 bool BmpReader::storedAsHeld(const QImage &image) const
 {
     if (!m_in.canReadRows() || image.bytesPerLine() != rowStride())
@@ -415,8 +433,6 @@ bool BmpReader::storedAsHeld(const QImage &image) const
     case 8:
     case 24:
         return true;
-    case 16:
-        return image.format() == QImage::Format_RGB555;
     case 32:
         return masksAre(0x00FF0000, 0x0000FF00, 0x000000FF);
     default:
@@ -435,13 +451,7 @@ bool BmpReader::readStraight(QImage &image, qint64 size)
     if (got < size)
         return fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(got).arg(size));
     const int width = int(m_h.width);
-    if (m_h.bitCount == 16) {
-        for (qint64 y = 0; y < height; ++y) {
-            auto *line = reinterpret_cast<quint16 *>(bits + y * perLine);
-            for (int x = 0; x < width; ++x)
-                line[x] = qFromLittleEndian(line[x]) & 0x7FFF;
-        }
-    } else if (m_h.bitCount == 32) {
+    if (m_h.bitCount == 32) {
         for (qint64 y = 0; y < height; ++y) {
             auto *line = reinterpret_cast<QRgb *>(bits + y * perLine);
             for (int x = 0; x < width; ++x)
@@ -520,68 +530,136 @@ Bitmap BmpReader::decodeRle(const QByteArray &pixels)
     return result;
 }
 
-Bitmap BmpReader::read()
+int BmpReader::heldDepth() const
+{
+    int depth = m_h.bitCount;
+    if (!isRle())
+        plainFormat(&depth);
+    return depth;
+}
+
+bool BmpReader::admitted(BmpInfo *info)
+{
+    *info = BmpInfo{int(m_h.width), int(m_h.height), heldDepth()};
+    if (m_options.admit) {
+        const QString refusal = m_options.admit(*info);
+        if (!refusal.isEmpty()) {
+            m_error = refusal;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Skips a pixel array of size bytes, or with toEnd whatever there is of it.
+bool BmpReader::skipPixels(qint64 size, bool toEnd)
+{
+    const qint64 got = m_in.skipUpTo(size);
+    if (got < size && !toEnd)
+        return fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(got).arg(size));
+    return true;
+}
+
+bool BmpReader::read(bool pixels, BmpInfo *info, Bitmap *bitmap)
 {
     if (!readHeaders())
-        return {};
-    if (m_h.pixelOffset > m_h.fileSize) {
-        fail(QStringLiteral("pixel offset %1 lies beyond the file size of %2 bytes")
-                 .arg(m_h.pixelOffset).arg(m_h.fileSize));
-        return {};
-    }
-    if (!m_in.skip(m_h.pixelOffset - m_in.consumed())) {
-        fail(QStringLiteral("image data cut short"));
-        return {};
-    }
-    const qint64 room = qint64(m_h.fileSize) - m_h.pixelOffset;
+        return false;
+    // A picture file whose size field says nothing (0) or more than the file
+    // holds is read by its offsets and pixel sizes; only a size field that
+    // leaves the pixels no room still counts against it.
+    const bool lenient = m_options.lenientFileSize;
+    const bool sizeUnknown = lenient && m_h.fileSize == 0;
+    const qint64 fileEnd = sizeUnknown ? std::numeric_limits<qint64>::max() : qint64(m_h.fileSize);
+    if (m_h.pixelOffset > fileEnd)
+        return fail(QStringLiteral("pixel offset %1 lies beyond the file size of %2 bytes")
+                        .arg(m_h.pixelOffset).arg(m_h.fileSize));
+    if (!admitted(info))
+        return false;
+    if (!m_in.skip(m_h.pixelOffset - m_in.consumed()))
+        return fail(QStringLiteral("image data cut short"));
+    const qint64 room = fileEnd - m_h.pixelOffset;
     const qint64 size = isRle() ? (m_h.imageSize ? qint64(m_h.imageSize) : room)
                                 : rowStride() * m_h.height;
-    if (size > room) {
-        fail(QStringLiteral("the pixel array (%1 bytes from offset %2) does not fit in the "
-                            "file size of %3 bytes")
-                 .arg(size).arg(m_h.pixelOffset).arg(m_h.fileSize));
-        return {};
-    }
+    if (size > room)
+        return fail(QStringLiteral("the pixel array (%1 bytes from offset %2) does not fit in the "
+                                   "file size of %3 bytes")
+                        .arg(size).arg(m_h.pixelOffset).arg(m_h.fileSize));
+    // RLE data marks its own end: without an image size it runs to the end
+    // of the file, and a lenient reader takes what there is of it.
+    const bool rleToEnd = isRle() && !m_h.imageSize && lenient;
     Bitmap result;
-    if (isRle()) {
-        const QByteArray pixels = m_in.readUpTo(size);
-        if (pixels.size() < size) {
-            fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(pixels.size()).arg(size));
-            return {};
-        }
-        result = decodeRle(pixels);
+    if (!pixels) {
+        if (!skipPixels(size, rleToEnd))
+            return false;
+    } else if (isRle()) {
+        const QByteArray data = m_in.readUpTo(size);
+        if (data.size() < size && !rleToEnd)
+            return fail(QStringLiteral("image data cut short (%1 of %2 bytes)").arg(data.size()).arg(size));
+        result = decodeRle(data);
+        if (result.isNull())
+            return false;
     } else {
         result = readPlain(size);
+        if (result.isNull())
+            return false;
     }
-    if (result.isNull())
-        return {};
-    if (!m_in.skip(qint64(m_h.fileSize) - m_in.consumed())) {
-        fail(QStringLiteral("image cut short before its declared size of %1 bytes")
-                 .arg(m_h.fileSize));
-        return {};
+    if (!sizeUnknown) {
+        const qint64 rest = fileEnd - m_in.consumed();
+        if (m_in.skipUpTo(rest) < rest && !lenient)
+            return fail(QStringLiteral("image cut short before its declared size of %1 bytes")
+                            .arg(m_h.fileSize));
     }
-    if (m_h.xPelsPerMeter > 0 && m_h.yPelsPerMeter > 0) {
+    if (pixels && m_h.xPelsPerMeter > 0 && m_h.yPelsPerMeter > 0) {
         result.image.setDotsPerMeterX(m_h.xPelsPerMeter);
         result.image.setDotsPerMeterY(m_h.yPelsPerMeter);
     }
-    return result;
+    if (bitmap)
+        *bitmap = result;
+    return true;
 }
 
 } // namespace
 
-Bitmap readBmp(const QByteArray &head, QIODevice &in, QString *error, qint64 maxPixels)
+Bitmap readBmp(const QByteArray &head, QIODevice &in, QString *error, const BmpReadOptions &options)
 {
     BmpInput input(head, in);
-    BmpReader reader(input, maxPixels);
-    Bitmap bitmap = reader.read();
-    if (bitmap.isNull() && error)
-        *error = reader.error();
+    BmpReader reader(input, options);
+    BmpInfo info;
+    Bitmap bitmap;
+    if (!reader.read(true, &info, &bitmap)) {
+        if (error)
+            *error = reader.error();
+        return {};
+    }
     return bitmap;
+}
+
+Bitmap readBmp(const QByteArray &head, QIODevice &in, QString *error, qint64 maxPixels)
+{
+    BmpReadOptions options;
+    options.maxPixels = maxPixels;
+    return readBmp(head, in, error, options);
 }
 
 Bitmap readBmp(QIODevice &in, QString *error, qint64 maxPixels)
 {
     return readBmp(QByteArray(), in, error, maxPixels);
+}
+
+bool readBmpInfo(const QByteArray &head, QIODevice &in, BmpInfo *info, QString *error,
+                 const BmpReadOptions &options)
+{
+    BmpInput input(head, in);
+    BmpReader reader(input, options);
+    BmpInfo read;
+    if (!reader.read(false, &read, nullptr)) {
+        if (error)
+            *error = reader.error();
+        return false;
+    }
+    if (info)
+        *info = read;
+    return true;
 }
 
 } // namespace zel

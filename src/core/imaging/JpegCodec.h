@@ -2,6 +2,7 @@
 
 #include "pixels/ImageLimits.h"
 #include "pixels/Bitmap.h"
+#include "pixels/PictureRows.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -27,8 +28,11 @@ struct JpegDecodeOptions {
 Bitmap decodeJpeg(const QByteArray &data, const JpegDecodeOptions &options, QString *error);
 
 // Encodes a picture as a baseline sequential 3-component JPEG with the
-// library's defaults and quality 90. Fatal library errors give
-// "JPEG ｴﾗｰ #N"; a failing device gives its own error text.
+// library's defaults and quality 90, its scanlines band by band from the
+// top. Fatal library errors give "JPEG ｴﾗｰ #N" (a picture more than 65500
+// pixels high or wide is one); a failing device gives its own error text.
+bool encodeJpeg(QIODevice &out, PictureRows &picture, QString *error);
+// The same for a whole picture, in any format (brought to RGB32 first).
 bool encodeJpeg(QIODevice &out, const QImage &picture, QString *error);
 
 // The text of a fatal library error.

@@ -2,6 +2,8 @@
 
 #include "JpegSupport.h"
 
+#include <algorithm>
+
 namespace zel {
 
 namespace {
@@ -76,9 +78,11 @@ extern "C" void termDestination(j_compress_ptr cinfo)
         jpeg::raise(reinterpret_cast<j_common_ptr>(cinfo), jpeg::DeviceWriteFailed);
 }
 
-// Runs the whole compression under setjmp (see JpegSupport.h); false after a
-// fatal error.
-bool compress(Encoder *e, const QImage *image, J_COLOR_SPACE space, int components)
+// The stage functions below call the library under setjmp (see
+// JpegSupport.h); each returns false after a fatal error.
+
+bool startCompress(Encoder *e, JDIMENSION width, JDIMENSION height, J_COLOR_SPACE space,
+                   int components)
 {
     if (setjmp(e->err.jump))
         return false;
@@ -88,22 +92,72 @@ bool compress(Encoder *e, const QImage *image, J_COLOR_SPACE space, int componen
     e->dest.term_destination = termDestination;
     c->dest = &e->dest;
 
-    c->image_width = JDIMENSION(image->width());
-    c->image_height = JDIMENSION(image->height());
+    c->image_width = width;
+    c->image_height = height;
     c->in_color_space = space;
     c->input_components = components;
     jpeg_set_defaults(c);
     jpeg_set_quality(c, kQuality, TRUE);
     jpeg_start_compress(c, TRUE);
-    while (c->next_scanline < c->image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image->constScanLine(int(c->next_scanline)));
-        jpeg_write_scanlines(c, &row, 1);
+    return true;
+}
+
+bool writeScanlines(Encoder *e, const uchar *first, qsizetype bytesPerLine, int count)
+{
+    if (setjmp(e->err.jump))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        JSAMPROW row = const_cast<JSAMPROW>(first + qsizetype(i) * bytesPerLine);
+        jpeg_write_scanlines(&e->cinfo, &row, 1);
     }
-    jpeg_finish_compress(c);
+    return true;
+}
+
+bool finishCompress(Encoder *e)
+{
+    if (setjmp(e->err.jump))
+        return false;
+    jpeg_finish_compress(&e->cinfo);
     return true;
 }
 
 } // namespace
+
+bool encodeJpeg(QIODevice &out, PictureRows &picture, QString *error)
+{
+    const auto failed = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QSize size = picture.size();
+    if (size.isEmpty())
+        return failed(QStringLiteral("JPEG: no picture to write"));
+    // Bands come as RGB32, which the library takes as it is.
+    const J_COLOR_SPACE space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    Encoder e;
+    e.device = &out;
+    const auto libraryFailure = [&] {
+        return failed(e.err.ownFailure == jpeg::DeviceWriteFailed
+                          ? QStringLiteral("JPEG: write failed: ") + out.errorString()
+                          : jpegErrorText(e.err.code));
+    };
+    if (!startCompress(&e, JDIMENSION(size.width()), JDIMENSION(size.height()), space, 4))
+        return libraryFailure();
+    const int bandHeight = picture.bandHeight();
+    for (int top = 0; top < size.height(); top += bandHeight) {
+        const int count = std::min(bandHeight, size.height() - top);
+        const QImage band = picture.rows(top, count);
+        if (band.isNull() || band.format() != QImage::Format_RGB32)
+            return failed(QStringLiteral("JPEG: not enough memory for rows %1 to %2")
+                              .arg(top).arg(top + count - 1));
+        if (!writeScanlines(&e, band.constBits(), band.bytesPerLine(), count))
+            return libraryFailure();
+    }
+    if (!finishCompress(&e))
+        return libraryFailure();
+    return true;
+}
 
 bool encodeJpeg(QIODevice &out, const QImage &picture, QString *error)
 {
@@ -112,30 +166,8 @@ bool encodeJpeg(QIODevice &out, const QImage &picture, QString *error)
             *error = QStringLiteral("JPEG: no picture to write");
         return false;
     }
-    // RGB32 (what RenderScene gives) goes in as it is; everything else is
-    // first brought to 24-bit RGB.
-    QImage source;
-    J_COLOR_SPACE space = JCS_RGB;
-    int components = 3;
-    if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32) {
-        source = picture;
-        space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
-        components = 4;
-    } else {
-        source = picture.convertToFormat(QImage::Format_RGB888);
-    }
-
-    Encoder e;
-    e.device = &out;
-    if (compress(&e, &source, space, components))
-        return true;
-    if (error) {
-        if (e.err.ownFailure == jpeg::DeviceWriteFailed)
-            *error = QStringLiteral("JPEG: write failed: ") + out.errorString();
-        else
-            *error = jpegErrorText(e.err.code);
-    }
-    return false;
+    WholePicture rows(picture);
+    return encodeJpeg(out, rows, error);
 }
 
 } // namespace zel

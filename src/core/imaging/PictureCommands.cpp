@@ -10,7 +10,7 @@
 namespace zel {
 
 const char *const kOpenPictureFilter =
-    "ﾋﾞｯﾄﾏｯﾌﾟ･JPEGｲﾒｰｼﾞ|*.bmp;*.jpg;*.jpeg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg";
+    "ﾋﾞｯﾄﾏｯﾌﾟ･JPEGｲﾒｰｼﾞ|*.bmp;*.jpg;*.jpeg;*.png|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg|PNGｲﾒｰｼﾞ|*.png";
 const char *const kSavePictureFilter = "ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg";
 
 PictureCommands::PictureCommands(EditCommands &edit, const JpegDecodeOptions &jpeg)

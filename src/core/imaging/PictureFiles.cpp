@@ -2,16 +2,13 @@
 
 #include "BmpCodec.h"
 #include "DeviceIo.h"
-#include "pixels/ImageAllocation.h"
+#include "PngCodec.h"
 
 #include "fileio/FileReplacement.h"
 #include "fileio/NativePath.h"
 
 #include <QFile>
-#include <QImageReader>
 
-#include <algorithm>
-#include <limits>
 
 namespace zel {
 
@@ -51,37 +48,8 @@ PictureKind pictureKindOf(const QString &path)
     return PictureKind::Unknown;
 }
 
-namespace {
-
-Bitmap readPng(QIODevice &file, qint64 maxPixels, QString *why)
-{
-    QImageReader reader(&file, "png");
-    const QSize size = reader.size();
-    if (!size.isValid()) {
-        *why = QStringLiteral("PNG: ") + reader.errorString();
-        return {};
-    }
-    if (qint64(size.width()) * size.height() > maxPixels) {
-        *why = QStringLiteral("PNG: %1 x %2 is more than the limit of %3 pixels")
-                   .arg(size.width()).arg(size.height()).arg(maxPixels);
-        return {};
-    }
-    // Qt decodes 16-bit channels into 8 bytes a pixel: the image may take
-    // what maxPixels take at 4 bytes, and no more, whatever the header says.
-    const qint64 limitMiB = std::max<qint64>(1, maxPixels * 4 / (1024 * 1024));
-    reader.setAllocationLimit(int(std::min<qint64>(limitMiB, std::numeric_limits<int>::max())));
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        *why = QStringLiteral("PNG: ") + reader.errorString();
-        return {};
-    }
-    return Bitmap::fromImage(image);
-}
-
-} // namespace
-
 Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error,
-                       PictureFailure *failure)
+                       PictureFailure *failure, BmpFileSize bmpSize)
 {
     const auto fail = [&](PictureFailure why, const QString &text) {
         if (error)
@@ -102,9 +70,12 @@ Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QS
     QString why;
     Bitmap bitmap;
     if (kind == PictureKind::Bmp) {
-        bitmap = readBmp(file, &why, options.maxPixels);
+        BmpReadOptions bmp;
+        bmp.maxPixels = options.maxPixels;
+        bmp.lenientFileSize = bmpSize == BmpFileSize::Lenient;
+        bitmap = readBmp(QByteArray(), file, &why, bmp);
     } else if (kind == PictureKind::Png) {
-        bitmap = readPng(file, options.maxPixels, &why);
+        bitmap = decodePng(file, options.maxPixels, &why);
     } else if (file.size() > kMaxJpegFileBytes) {
         why = QStringLiteral("JPEG: file larger than %1 bytes").arg(kMaxJpegFileBytes);
     } else {
@@ -145,52 +116,26 @@ bool replaceWithPicture(const QString &path, QString *error, Write &&write)
     return false;
 }
 
-// The picture as BGR888, for a 24-bit BMP. A rendered picture (RGB32) is
-// converted into memory from allocateImage: Qt's own conversion takes fresh
-// memory page by page, which costs more than the conversion itself.
-QImage at24Bits(const QImage &picture)
-{
-    if (picture.format() != QImage::Format_RGB32)
-        return picture.convertToFormat(QImage::Format_BGR888);
-    QImage out = allocateImage(picture.width(), picture.height(), QImage::Format_BGR888);
-    if (out.isNull())
-        return picture.convertToFormat(QImage::Format_BGR888);
-    for (int y = 0; y < picture.height(); ++y) {
-        const QRgb *in = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
-        uchar *line = out.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x, line += 3) {
-            line[0] = uchar(qBlue(in[x]));
-            line[1] = uchar(qGreen(in[x]));
-            line[2] = uchar(qRed(in[x]));
-        }
-    }
-    out.setDotsPerMeterX(picture.dotsPerMeterX());
-    out.setDotsPerMeterY(picture.dotsPerMeterY());
-    return out;
-}
-
 } // namespace
 
-bool writePictureFile(const QString &path, const QImage &picture, QString *error)
+bool writePictureFile(const QString &path, PictureRows &rows, QString *error)
 {
     const PictureKind kind = pictureKindOf(path);
     if (kind == PictureKind::Unknown)
         return true;
     return replaceWithPicture(path, error, [&](QIODevice &file, QString *why) {
         if (kind == PictureKind::Jpeg)
-            return encodeJpeg(file, picture, why);
-        if (kind == PictureKind::Png) {
-            if (picture.save(&file, "PNG"))
-                return true;
-            *why = QStringLiteral("PNG write failed");
-            return false;
-        }
-        Bitmap bitmap;
-        bitmap.image = at24Bits(picture);
-        bitmap.depth = 24;
-        return writeBmp(file, bitmap, why);
+            return encodeJpeg(file, rows, why);
+        if (kind == PictureKind::Png)
+            return encodePng(file, rows, why);
+        return writeBmp24(file, rows, why);
     });
 }
 
+bool writePictureFile(const QString &path, const QImage &picture, QString *error)
+{
+    WholePicture rows(picture);
+    return writePictureFile(path, rows, error);
+}
 
 } // namespace zel

@@ -2,6 +2,7 @@
 
 #include "JpegCodec.h"
 #include "pixels/Bitmap.h"
+#include "pixels/PictureRows.h"
 
 #include <QImage>
 #include <QString>
@@ -21,15 +22,24 @@ QString pictureExtension(const QString &path);
 // ".PNG".
 PictureKind pictureKindOf(const QString &path);
 
+// How the size field (bfSize) of a BMP picture file is taken. Several
+// programs write 0 or more than the file holds, and other readers take such
+// files: Lenient reads them by their offsets and pixel sizes alone.
+enum class BmpFileSize { Lenient, Exact };
+
 // Reads a BMP, JPEG or PNG file by its kind. Unknown kinds, unreadable files
 // and invalid pictures give a null Bitmap, *error and *failure. A PNG with
-// alpha is blended over white.
+// alpha or a transparent colour is laid over white.
 Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error,
-                       PictureFailure *failure = nullptr);
+                       PictureFailure *failure = nullptr, BmpFileSize bmpSize = BmpFileSize::Lenient);
 
 // Writes the picture as a 24-bit BMP, a JPEG (quality 90, baseline) or a
-// PNG by the name's kind. The file is replaced only once the new one is
-// complete. An unknown kind writes nothing and counts as success.
+// PNG (8-bit RGB) by the name's kind, asking for it band by band: a BMP from
+// the bottom, a JPEG or PNG from the top, holding one band at a time. The
+// file is replaced only once the new one is complete. An unknown kind writes
+// nothing and counts as success.
+bool writePictureFile(const QString &path, PictureRows &rows, QString *error);
+// The same for a whole picture.
 bool writePictureFile(const QString &path, const QImage &picture, QString *error);
 
 } // namespace zel

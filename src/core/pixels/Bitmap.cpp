@@ -22,6 +22,32 @@ Bitmap overWhite(const QImage &image)
     return b;
 }
 
+// 16-bit pixels as BGR888, each channel as round(v x 255 / max): Qt's own
+// conversion replicates the top bits instead (3 of 31 would become 24, not 25).
+QImage widened16(const QImage &image, bool green6)
+{
+    QImage out(image.size(), QImage::Format_BGR888);
+    if (out.isNull())
+        return out;
+    const int greenMax = green6 ? 63 : 31;
+    const auto level = [](int v, int max) { return uchar((v * 255 + max / 2) / max); };
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *in = reinterpret_cast<const quint16 *>(image.constScanLine(y));
+        uchar *line = out.scanLine(y);
+        for (int x = 0; x < image.width(); ++x, line += 3) {
+            const int v = in[x];
+            const int red = green6 ? v >> 11 : (v >> 10) & 31;
+            const int green = green6 ? (v >> 5) & 63 : (v >> 5) & 31;
+            line[0] = level(v & 31, 31);
+            line[1] = level(green, greenMax);
+            line[2] = level(red, 31);
+        }
+    }
+    out.setDotsPerMeterX(image.dotsPerMeterX());
+    out.setDotsPerMeterY(image.dotsPerMeterY());
+    return out;
+}
+
 } // namespace
 
 Bitmap Bitmap::fromImage(const QImage &image)
@@ -45,15 +71,18 @@ Bitmap Bitmap::fromImage(const QImage &image)
         b.depth = image.colorCount() <= 16 ? 4 : 8;
         break;
     case QImage::Format_RGB555:
-        b.image = image;
+        b.image = widened16(image, false);
         b.depth = 16;
+        break;
+    case QImage::Format_RGB16:
+        b.image = widened16(image, true);
+        b.depth = 24;
         break;
     case QImage::Format_BGR888:
         b.image = image;
         b.depth = 24;
         break;
     case QImage::Format_RGB888:
-    case QImage::Format_RGB16:
         b.image = image.convertToFormat(QImage::Format_BGR888);
         b.depth = 24;
         break;

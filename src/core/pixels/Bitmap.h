@@ -23,9 +23,11 @@ constexpr Colour fromQRgb(QRgb rgb)
 // are stored at in a BMP image (1, 4, 8, 16, 24 or 32). QImage has no 4-bit
 // format, so 4-bit images are held as Indexed8 with at most 16 colours.
 //
-// Formats used: Mono (1), Indexed8 (4, 8), RGB555 (16), BGR888 (24),
-// RGB32 (32). Copies share pixels until one side writes (QImage's implicit
-// sharing), so copying a Bitmap is cheap and still behaves as a copy.
+// Formats used: Mono (1), Indexed8 (4, 8), BGR888 (16, 24), RGB32 (32).
+// 16-bit (5-5-5) pixels are held widened to 8 bits a channel, each as
+// round(v x 255 / 31), and packed back to the same bits when written.
+// Copies share pixels until one side writes (QImage's implicit sharing), so
+// copying a Bitmap is cheap and still behaves as a copy.
 struct Bitmap {
     QImage image;
     int depth = 0;
@@ -36,7 +38,8 @@ struct Bitmap {
 
     // Wraps an image, choosing the stored depth from its format and
     // converting formats we do not hold to the nearest one we do. An image
-    // with alpha is blended over white.
+    // with alpha is blended over white; RGB555 is widened as above (depth
+    // 16) and RGB16 the same way, with 6 bits of green (depth 24).
     static Bitmap fromImage(const QImage &image);
 
     friend bool operator==(const Bitmap &a, const Bitmap &b)

@@ -233,8 +233,8 @@ void TestBmhDocument::everyDepthRoundTrips()
                 source.image.setPixel(x, y, uint((x * 5 + y * 3) % table.size()));
         break;
     }
-    case 16:
-        source.image = rgb.convertToFormat(QImage::Format_RGB555);
+    case 16: // held widened, as a 16-bit picture from a file or the clipboard is
+        source.image = Bitmap::fromImage(rgb.convertToFormat(QImage::Format_RGB555)).image;
         break;
     case 24:
         source.image = rgb.convertToFormat(QImage::Format_BGR888);
@@ -256,6 +256,25 @@ void TestBmhDocument::everyDepthRoundTrips()
     QCOMPARE(back.image.colorTable(), source.image.colorTable());
     QVERIFY(back.image == source.image);
     QVERIFY(g.scene.part(0).Source == kSmall);
+    // Read and written again, the document keeps its bytes.
+    QCOMPARE(written(g.scene), bytes);
+    // Its headers alone tell the same sizes and depths.
+    QList<QSize> sizes;
+    QList<int> depths;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QVERIFY2(readDocumentParts(
+                 buffer, [](const DocumentHeader &) {},
+                 [&](DocumentPart &&part) {
+                     QVERIFY(part.source.isNull());
+                     sizes << part.sourceSize;
+                     depths << part.sourceDepth;
+                 },
+                 &error, DocumentLimits(), SourcePixels::Skip),
+             qPrintable(error));
+    QCOMPARE(sizes, (QList<QSize>{QSize(11, 5), kSmall.image.size()}));
+    QCOMPARE(depths, (QList<int>{depth, 24}));
 }
 
 void TestBmhDocument::earlierLayout_data()
@@ -383,6 +402,16 @@ void TestBmhDocument::malformedFilesChangeNothing_data()
     QTest::newRow("second image invalid")
         << header(2, 20, 20, 0, 0, 1) + one + record(0, 0, 3, 2, 0, 0, 1) + "BX" + image.mid(2)
         << "part entry 2 of 2: BMP: not a BMP image (no \"BM\" signature)";
+    // A source whose header claims more than the document has left is
+    // refused on its word, before its pixels are looked for.
+    const QByteArray claim = bmpBytes(kSmall).left(14 + 40);
+    QByteArray huge = claim;
+    qToLittleEndian(qint32(16384), huge.data() + 18);
+    qToLittleEndian(qint32(16384), huge.data() + 22);
+    const QByteArray wide = record(0, 0, 16384, 16384, 0, 0, 1);
+    QTest::newRow("a source beyond what the document has left")
+        << header(3, 20, 20, 0, 0, 1) + wide + image + wide + image + wide + huge
+        << "part entry 3 of 3: the parts so far hold more than the limit of 1073741824 pixels";
     QTest::newRow("image cut short at the end")
         << header(1, 20, 20, 0, 0, 1) + record(0, 0, 3, 2, 0, 0, 1) + image.left(image.size() - 1)
         << "part entry 1 of 1: BMP: image data cut short (23 of 24 bytes)";
@@ -397,6 +426,13 @@ void TestBmhDocument::malformedFilesChangeNothing()
     QVERIFY(!readInto(bytes, f.scene, &error));
     QCOMPARE(error, message);
     expectUntouched(f.scene);
+    // Reading the headers alone fails the same way.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QVERIFY(!readDocumentParts(buffer, [](const DocumentHeader &) {}, [](DocumentPart &&) {}, &error,
+                               DocumentLimits(), SourcePixels::Skip));
+    QCOMPARE(error, message);
 }
 
 void TestBmhDocument::totalPixelsAreLimited()

@@ -56,6 +56,8 @@ Bitmap randomBitmap(int depth, int width, int height, int colours)
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 b.image.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
+        if (depth == 16) // held widened, as every 16-bit bitmap is
+            b = Bitmap::fromImage(b.image);
         break;
     }
     }
@@ -126,6 +128,8 @@ private slots:
     void writes4BitNibblesAndTable();
     void readsVariants_data();
     void readsVariants();
+    void widensSixteenBitImagesFromElsewhere_data();
+    void widensSixteenBitImagesFromElsewhere();
     void consumesExactlyFileSize();
     void readsAfterBytesAlreadyTaken();
     void rejects_data();
@@ -181,6 +185,7 @@ void TestBmpCodec::roundTripKeepsDepthTableAndPixels()
     QCOMPARE(back.image.colorTable(), original.image.colorTable());
     QCOMPARE(pixelsOf(back.image), pixelsOf(original.image));
     QVERIFY(back.image == original.image);
+    QCOMPARE(written(back), bytes); // what was read is written back byte for byte
 
     QByteArray rest;
     const Bitmap fromFile = readFile(bytes + "next", &error, kMaxImagePixels, &rest);
@@ -287,8 +292,23 @@ void TestBmpCodec::readsVariants_data()
     s.height = 1;
     s.bits = 16;
     s.pixels = fromHex("007C E003 1F00 1042");
-    QTest::newRow("16-bit 5-5-5") << buildBmp(s) << 16 << int(QImage::Format_RGB555) << QSize(4, 1)
+    QTest::newRow("16-bit 5-5-5") << buildBmp(s) << 16 << int(QImage::Format_BGR888) << QSize(4, 1)
                                   << QList<QRgb>{R, G, B, qRgb(132, 132, 132)};
+
+    // One rule for 5- and 6-bit channels: round(v x 255 / max), so 3 of 31
+    // is 25 (bit replication would give 24), 3 of 63 is 12.
+    s.width = 2;
+    s.pixels = fromHex("630C 0100");
+    QTest::newRow("16-bit 5-5-5, 3 of 31") << buildBmp(s) << 16 << int(QImage::Format_BGR888) << QSize(2, 1)
+                                           << QList<QRgb>{qRgb(25, 25, 25), qRgb(0, 0, 8)};
+    s.compression = 3;
+    s.masks = {0x7C00, 0x03E0, 0x001F};
+    QTest::newRow("16-bit 5-5-5 bitfields") << buildBmp(s) << 16 << int(QImage::Format_BGR888) << QSize(2, 1)
+                                            << QList<QRgb>{qRgb(25, 25, 25), qRgb(0, 0, 8)};
+    s.masks = {0xF800, 0x07E0, 0x001F};
+    s.pixels = fromHex("6318 0100");
+    QTest::newRow("16-bit 5-6-5, 3 of 31 and of 63") << buildBmp(s) << 24 << int(QImage::Format_BGR888) << QSize(2, 1)
+                                                     << QList<QRgb>{qRgb(25, 12, 25), qRgb(0, 0, 8)};
 
     s = BmpSpec();
     s.width = 3;
@@ -414,6 +434,42 @@ void TestBmpCodec::readsVariants()
         QCOMPARE(b.image.size(), size);
         QCOMPARE(pixelsOf(b.image), pixels);
     }
+    // Headers only: the same size and depth, the same bytes consumed.
+    QBuffer buffer;
+    buffer.setData(bytes + "next");
+    buffer.open(QIODevice::ReadOnly);
+    BmpInfo info;
+    QVERIFY2(readBmpInfo(QByteArray(), buffer, &info, &error), qPrintable(error));
+    QCOMPARE(QSize(info.width, info.height), size);
+    QCOMPARE(info.depth, depth);
+    QCOMPARE(buffer.readAll(), QByteArray("next"));
+}
+
+void TestBmpCodec::widensSixteenBitImagesFromElsewhere_data()
+{
+    QTest::addColumn<QImage>("image"); // as the clipboard may give it
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QRgb>("pixel");
+    QTest::addColumn<QByteArray>("stored"); // the pixel as written, empty: 24-bit
+    QImage rgb555(1, 1, QImage::Format_RGB555);
+    *reinterpret_cast<quint16 *>(rgb555.scanLine(0)) = 0x0C63; // 3, 3, 3
+    QTest::newRow("RGB555") << rgb555 << 16 << qRgb(25, 25, 25) << fromHex("630C");
+    QImage rgb16(1, 1, QImage::Format_RGB16);
+    *reinterpret_cast<quint16 *>(rgb16.scanLine(0)) = 0x1863; // 3, 3 of 63, 3
+    QTest::newRow("RGB16") << rgb16 << 24 << qRgb(25, 12, 25) << fromHex("190C19");
+}
+
+void TestBmpCodec::widensSixteenBitImagesFromElsewhere()
+{
+    QFETCH(QImage, image);
+    QFETCH(int, depth);
+    QFETCH(QRgb, pixel);
+    QFETCH(QByteArray, stored);
+    const Bitmap b = Bitmap::fromImage(image);
+    QCOMPARE(b.depth, depth);
+    QCOMPARE(b.image.format(), QImage::Format_BGR888);
+    QCOMPARE(b.image.pixel(0, 0), pixel);
+    QCOMPARE(written(b).mid(54, stored.size()), stored);
 }
 
 void TestBmpCodec::consumesExactlyFileSize()
@@ -535,6 +591,14 @@ void TestBmpCodec::rejects()
         QVERIFY(b.isNull());
         QCOMPARE(error, QStringLiteral("BMP: ") + message);
     }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    BmpReadOptions options;
+    options.maxPixels = maxPixels;
+    QString error;
+    QVERIFY(!readBmpInfo(QByteArray(), buffer, nullptr, &error, options));
+    QCOMPARE(error, QStringLiteral("BMP: ") + message);
 }
 
 void TestBmpCodec::refusesHugeHeaderWithoutData()

@@ -409,7 +409,7 @@ void DocumentCommandsTest::pasteFromFileByKind()
     f.dialogs.files.push_back(file);
     f.window->trigger(Item::PasteFromFileItem);
     QCOMPARE(f.dialogs.fileRequests.first().filter,
-             QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ･JPEGｲﾒｰｼﾞ|*.bmp;*.jpg;*.jpeg|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg"));
+             QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ･JPEGｲﾒｰｼﾞ|*.bmp;*.jpg;*.jpeg;*.png|ﾋﾞｯﾄﾏｯﾌﾟ|*.bmp|JPEGｲﾒｰｼﾞ|*.jpg;*.jpeg|PNGｲﾒｰｼﾞ|*.png"));
     QVERIFY(f.dialogs.fileRequests.first().defaultSuffix.isEmpty());
     QCOMPARE(f.scene().count(), 1);
     QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 64, 32));

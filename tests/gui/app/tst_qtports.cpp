@@ -33,7 +33,7 @@ void QtPortsTest::realPorts()
     QCOMPARE(QtDialogs::qtFilter(QString::fromUtf8(kDocumentFilter)),
              QStringLiteral("Zelvaneﾌｧｲﾙ(*.BMH)"));
     QCOMPARE(QtDialogs::qtFilter(QString::fromUtf8(kOpenPictureFilter)),
-             QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ･JPEGｲﾒｰｼﾞ (*.bmp *.jpg *.jpeg);;ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp);;JPEGｲﾒｰｼﾞ (*.jpg *.jpeg)"));
+             QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ･JPEGｲﾒｰｼﾞ (*.bmp *.jpg *.jpeg *.png);;ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp);;JPEGｲﾒｰｼﾞ (*.jpg *.jpeg);;PNGｲﾒｰｼﾞ (*.png)"));
     QCOMPARE(QtDialogs::qtFilter(QString::fromUtf8(kSavePictureFilter)),
              QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp);;JPEGｲﾒｰｼﾞ (*.jpg *.jpeg)"));
 
