@@ -3,6 +3,7 @@
 #include "document/BmhDocument.h"
 #include "imaging/BmpCodec.h"
 #include "imaging/JpegCodec.h"
+#include "imaging/PngCodec.h"
 #include "scene/Render.h"
 #include "scene/Scene.h"
 
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace zel::fuzz {
 
@@ -50,13 +52,29 @@ bool documentEntry(const uint8_t *data, size_t size)
     QBuffer in;
     in.setData(bytes(data, size));
     in.open(QIODevice::ReadOnly);
+    // The headers alone: the same verdict, sizes and depths as the pixels.
+    QString skipped;
+    std::vector<DocumentPart> headers;
+    const bool headersRead = readDocumentParts(
+        in, [](const DocumentHeader &) {}, [&](DocumentPart &&part) { headers.push_back(std::move(part)); },
+        &skipped, limits, SourcePixels::Skip);
+    in.seek(0);
     UiState ui;
     Scene scene(ui);
     QString error;
     if (!ReadDocument(in, scene, &error, limits)) {
         if (error.isEmpty() || scene.count() != 0)
             broken("a failed read must say why and leave the scene empty");
+        if (headersRead || skipped != error)
+            broken("reading the headers alone judged the document otherwise");
         return false;
+    }
+    if (!headersRead || headers.size() != size_t(scene.count()))
+        broken("reading the headers alone judged the document otherwise");
+    for (int i = 0; i < scene.count(); ++i) {
+        const DocumentPart &part = headers[size_t(scene.count() - 1 - i)];
+        if (part.sourceSize != scene.part(i).Source.image.size() || part.sourceDepth != scene.part(i).Source.depth)
+            broken("the headers alone told another size or depth");
     }
     if (qint64(scene.backgroundSize().width()) * scene.backgroundSize().height() <= kRenderPixels)
         (void)RenderScene(scene);
@@ -134,6 +152,31 @@ bool bmpEntry(const uint8_t *data, size_t size)
         broken("an image changed on its way through the writer");
     if (!out.atEnd())
         broken("the reader did not consume the whole written image");
+    return true;
+}
+
+bool pngEntry(const uint8_t *data, size_t size)
+{
+    QBuffer in;
+    in.setData(bytes(data, size));
+    in.open(QIODevice::ReadOnly);
+    QString error;
+    const Bitmap b = decodePng(in, kImagePixels, &error);
+    if (b.isNull()) {
+        if (!error.startsWith(QStringLiteral("PNG: ")))
+            broken("a failed decode must say why");
+        return false;
+    }
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    WholePicture picture(b.image);
+    if (!encodePng(out, picture, &error))
+        broken("a decoded picture cannot be encoded");
+    out.close();
+    out.open(QIODevice::ReadOnly);
+    const Bitmap again = decodePng(out, kImagePixels, &error);
+    if (again.image.convertToFormat(QImage::Format_RGB32) != b.image.convertToFormat(QImage::Format_RGB32))
+        broken("a picture changed on its way through the writer");
     return true;
 }
 

@@ -13,5 +13,6 @@ namespace zel::fuzz {
 bool documentEntry(const uint8_t *data, size_t size);
 bool jpegEntry(const uint8_t *data, size_t size);
 bool bmpEntry(const uint8_t *data, size_t size);
+bool pngEntry(const uint8_t *data, size_t size);
 
 } // namespace zel::fuzz

@@ -4,7 +4,7 @@
 #
 #   tools/fuzz.sh TARGET SECONDS [libFuzzer options...]
 #
-# TARGET is document, jpeg or bmp. New inputs go to fuzz/out/TARGET/corpus,
+# TARGET is document, jpeg, bmp or png. New inputs go to fuzz/out/TARGET/corpus,
 # crashes to fuzz/out/TARGET/artifacts; the seeds in fuzz/corpus/TARGET are
 # read, never written. Set ZELVANE_FUZZ_BUILD to use another build folder
 # (default build-a-fuzz) and ZELVANE_FUZZ_JOBS for the build's parallelism.
@@ -12,14 +12,14 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 if [ $# -lt 2 ]; then
-  echo "usage: $0 document|jpeg|bmp SECONDS [libFuzzer options...]" >&2
+  echo "usage: $0 document|jpeg|bmp|png SECONDS [libFuzzer options...]" >&2
   exit 2
 fi
 target=$1
 seconds=$2
 shift 2
 case "$target" in
-  document|jpeg|bmp) ;;
+  document|jpeg|bmp|png) ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 

@@ -104,6 +104,18 @@ DOCS = {
         struct.pack("<iiii", 0, -2**31, 5, 3) + BMPS["valid-1bit-core.bmp"],
     ]),
     "invalid-count.bmh": document((20, 20), 0, 0, 1, [record(0, 0, 5, 3) + BMPS["valid-24bit.bmp"]])[:-10],
+    # An RLE source that ends at once: its header tells a size its data
+    # never fills.
+    "valid-rle-claims-its-size.bmh": document((20, 20), 0, 0, 1, [
+        record(0, 0, 4, 4) + bmp(200, 200, 8, bytes.fromhex("0001"), palette=GRAYS[:2], compression=1),
+    ]),
+    # Within each limit, but beyond what the document has left for it.
+    "invalid-over-budget.bmh": document((20, 20), 0, 0, 1, [
+        record(0, 0, 256, 256) + BMPS["valid-24bit.bmp"],
+        record(0, 0, 256, 256) + BMPS["valid-24bit.bmp"],
+        record(0, 0, 256, 256) + BMPS["valid-24bit.bmp"],
+        record(0, 0, 4, 4) + bmp(256, 256, 8, bytes.fromhex("0001"), palette=GRAYS[:2], compression=1),
+    ]),
 }
 
 
@@ -126,6 +138,24 @@ def jpegs():
     return out
 
 
+def pngs():
+    suite = os.path.join(HERE, "..", "..", "tests", "core", "imaging", "pngsuite")
+    out = {}
+    for name in ["basn0g01.png", "basn0g16.png", "basn3p04.png", "basn4a16.png", "basn6a08.png",
+                 "ftbbn2c16.png", "ftbwn3p08.png", "ibasn2c08.png", "iftbwn0g16.png"]:
+        with open(os.path.join(suite, name), "rb") as f:
+            out["valid-" + name] = f.read()
+    whole = out["valid-basn6a08.png"]
+    out["invalid-cut.png"] = whole[:len(whole) // 2]
+    out["invalid-crc.png"] = whole[:23] + bytes([whole[23] ^ 1]) + whole[24:]
+    out["invalid-not-png.png"] = b"GIF89a not a png"
+    # A text chunk that claims 2 GiB: refused on its length.
+    out["invalid-text-2gib.png"] = whole[:33] + b"\x7f\xff\xff\xfftEXtComment" + b"x" * 66
+    return out
+
+
+for name, data in pngs().items():
+    write("png", name, data)
 for name, data in BMPS.items():
     write("bmp", name, data)
 for name, data in DOCS.items():

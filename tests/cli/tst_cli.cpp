@@ -15,10 +15,17 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char **environ;
 
 #include "CliRunner.h"
 
@@ -50,6 +57,57 @@ QImage samplePicture()
     return image;
 }
 
+struct Measured {
+    int exitCode = -1;
+    long peakKiB = 0; // the child's ru_maxrss
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs zelvane-cli with absolute paths and reads its peak resident memory
+// from wait4. The figure is an upper bound: a child counts the pages of
+// the test process it was spawned from until it runs the program.
+Measured runMeasured(const QString &dir, const QStringList &args)
+{
+    Measured m;
+    const QByteArray outPath = QFile::encodeName(dir + QStringLiteral("/measured.out"));
+    const QByteArray errPath = QFile::encodeName(dir + QStringLiteral("/measured.err"));
+    QList<QByteArray> argv{QByteArrayLiteral(ZELVANE_CLI_PATH)};
+    for (const QString &arg : args)
+        argv << QFile::encodeName(arg);
+    std::vector<char *> pointers;
+    for (QByteArray &arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return m;
+    int status = 0;
+    rusage usage{};
+    if (::wait4(pid, &status, 0, &usage) != pid)
+        return m;
+    m.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    m.peakKiB = usage.ru_maxrss;
+    m.out = readFile(QString::fromLocal8Bit(outPath));
+    m.err = readFile(QString::fromLocal8Bit(errPath));
+    QFile::remove(QString::fromLocal8Bit(outPath));
+    QFile::remove(QString::fromLocal8Bit(errPath));
+    return m;
+}
+
+QByteArray le32(quint32 v)
+{
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -66,6 +124,8 @@ private slots:
     void fullDiskKeepsTheOldFile_data();
     void fullDiskKeepsTheOldFile();
     void namesAndSizesFromTheSystem();
+    void peakMemory_data();
+    void peakMemory();
 
 private:
     Run run(const QStringList &args) const;
@@ -371,6 +431,77 @@ void TestCli::namesAndSizesFromTheSystem()
     r = run({QStringLiteral("render"), huge, QStringLiteral("huge.bmp")});
     QVERIFY2(r.exitCode == 0, r.err.constData());
     QCOMPARE(QFileInfo(path(QStringLiteral("huge.bmp"))).size(), qint64(54 + 10 * 32));
+}
+
+void TestCli::peakMemory_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("args"); // "%1" stands for the file's path
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message"); // the whole stderr, or empty
+
+    // 440 bytes: four parts whose sources are RLE8 pictures of 16000 x 16000
+    // (a gigabyte once decoded, within the document limits), each ending at
+    // once. info needs their sizes only.
+    QByteArray rle = "BM" + le32(64) + le32(0) + le32(62) + le32(40) + le32(16000) + le32(16000)
+                     + QByteArray::fromHex("0100 0800") + le32(1) + le32(2) + le32(0) + le32(0)
+                     + le32(2) + le32(0) + QByteArray::fromHex("00000000 FFFFFF00 0001");
+    QByteArray document = le32(4) + le32(26) + le32(26) + le32(0x00FFFFFF) + QByteArray::fromHex("0001 0000 00000000");
+    for (int i = 0; i < 4; ++i)
+        document += le32(0) + le32(0) + le32(10) + le32(10) + QByteArray::fromHex("000001") + QByteArray(21, '\0') + rle;
+    QVERIFY(document.size() == 440);
+    QTest::newRow("info of RLE parts of 16000 x 16000") << QStringLiteral("rle.BMH") << document
+                                                        << QStringList{QStringLiteral("info"), QStringLiteral("%1")}
+                                                        << 0 << QString();
+
+    // 24 bytes asking for a 16384 x 8192 background (512 MiB at 32 bits): the
+    // picture is drawn band by band as the writer takes it, never whole.
+    QTest::newRow("render of a background far larger than its parts")
+        << QStringLiteral("wide.BMH")
+        << le32(0) + le32(16384 + 6) + le32(8192 + 6) + le32(0x00336699) + QByteArray::fromHex("0101 0000 00000000")
+        << QStringList{QStringLiteral("render"), QStringLiteral("%1"), path(QStringLiteral("wide.png"))}
+        << 0 << QString();
+
+    // 114 bytes whose text chunk claims 2 GiB.
+    QImage tiny(1, 1, QImage::Format_RGB32);
+    tiny.fill(Qt::red);
+    QVERIFY(writePictureFile(path(QStringLiteral("tiny.png")), tiny, nullptr));
+    const QByteArray png = readFile(path(QStringLiteral("tiny.png"))).left(33)
+                           + QByteArray("\x7f\xff\xff\xfftEXtComment", 15) + QByteArray(66, 'x');
+    QVERIFY(png.size() == 114);
+    QTest::newRow("compose with a 2 GiB text chunk")
+        << QStringLiteral("text.png") << png
+        << QStringList{QStringLiteral("compose"), path(QStringLiteral("t.BMH")), QStringLiteral("--size"),
+                       QStringLiteral("5x5"), QStringLiteral("--part"), QStringLiteral("%1")}
+        << 1 << QStringLiteral("zelvane-cli compose: %1: PNG: text chunk larger than 8388608 bytes\n");
+}
+
+// Pictures and documents that claim far more than they hold cost what they
+// hold, measured on the process itself.
+void TestCli::peakMemory()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    const QString at = path(file);
+    QVERIFY(writeFile(at, bytes));
+    for (QString &arg : args)
+        arg.replace(QStringLiteral("%1"), at);
+    const Measured r = runMeasured(m_dir.path(), args);
+    QCOMPARE(r.exitCode, exitCode);
+    QCOMPARE(QString::fromUtf8(r.err), message.isEmpty() ? QString() : message.arg(at));
+    qInfo("peak resident memory: %ld KiB", r.peakKiB);
+    QVERIFY2(r.peakKiB > 0 && r.peakKiB < 300 * 1024, qPrintable(QString::number(r.peakKiB)));
+    if (args.first() == u"info") {
+        const QJsonArray parts = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("parts")).toArray();
+        QCOMPARE(parts.size(), 4);
+        QCOMPARE(parts[0].toObject().value(QStringLiteral("source")).toObject(),
+                 (QJsonObject{{QStringLiteral("width"), 16000}, {QStringLiteral("height"), 16000},
+                              {QStringLiteral("depth"), 8}}));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -22,7 +22,8 @@ void TestFuzzReplay::seed_data()
     QTest::addColumn<QString>("path");
     const QDir corpus(QStringLiteral(ZELVANE_FUZZ_CORPUS));
     int seeds = 0;
-    for (const QString &target : {QStringLiteral("document"), QStringLiteral("jpeg"), QStringLiteral("bmp")}) {
+    for (const QString &target : {QStringLiteral("document"), QStringLiteral("jpeg"), QStringLiteral("bmp"),
+                                  QStringLiteral("png")}) {
         const QDir dir(corpus.filePath(target));
         for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
             QTest::newRow(qPrintable(target + u'/' + name)) << target << dir.filePath(name);
@@ -46,6 +47,8 @@ void TestFuzzReplay::seed()
         accepted = zel::fuzz::documentEntry(bytes, size);
     else if (target == u"jpeg")
         accepted = zel::fuzz::jpegEntry(bytes, size);
+    else if (target == u"png")
+        accepted = zel::fuzz::pngEntry(bytes, size);
     else
         accepted = zel::fuzz::bmpEntry(bytes, size);
     QCOMPARE(accepted, QFileInfo(path).fileName().startsWith(QStringLiteral("valid-")));
