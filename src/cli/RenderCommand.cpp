@@ -19,6 +19,10 @@ namespace {
 
 const QString kCommand = QStringLiteral("render");
 
+// A picture of this many bytes or more is drawn band by band from its
+// parts as it is written, rather than held whole.
+constexpr qint64 kBandedPictureBytes = qint64(128) << 20;
+
 QString help()
 {
     return QStringLiteral(
@@ -48,27 +52,50 @@ int runRender(const QStringList &args)
         return fail(kCommand, QStringLiteral("%1: unsupported output type (use .bmp, .jpg, .jpeg or .png)")
                                   .arg(outputPath));
 
-    // Each part is laid on the picture as it is read and then let go: no
-    // scene, no display bitmaps, never all the sources at once.
+    // A picture of ordinary size: each part is laid on it as it is read and
+    // then let go; no scene, never all the sources at once. A picture far
+    // larger than its parts: the parts are kept and the picture is drawn
+    // band by band just ahead of the writer, never whole.
     QFile file;
     QString error;
     if (const OpenError opened = openDocumentForReading(file, documentPath, &error); opened != OpenError::None)
         return fail(kCommand, documentError(opened, documentPath, error));
     std::optional<PictureComposer> composer;
+    PictureDraws banded;
     QSize size;
+    bool bands = false;
     const bool read = readDocumentParts(
         file,
         [&](const DocumentHeader &header) {
-            size = QSize(header.frameWidth - Scene::kFrameExtra, header.frameHeight - Scene::kFrameExtra);
-            composer.emplace(size, header.background);
+            size = QSize(header.frameWidth - Scene::kFrameExtra,
+                         header.frameHeight - Scene::kFrameExtra);
+            bands = qint64(size.width()) * size.height() * 4 >= kBandedPictureBytes;
+            if (bands) {
+                banded.background = size;
+                banded.colour = header.background;
+            } else {
+                composer.emplace(size, header.background);
+            }
         },
         [&](DocumentPart &&part) {
+            if (bands) {
+                banded.parts.push_back(PartDraw{part.bounds, part.source.image,
+                                                conversionOf(part.monochrome != 0, part.grayscale != 0),
+                                                part.transparent != 0, PartFrame::None});
+                return;
+            }
             composer->add(part.bounds, part.source.image, part.monochrome != 0,
                           part.grayscale != 0, part.transparent != 0);
         },
         &error);
     if (!read)
         return fail(kCommand, documentError(OpenError::Read, documentPath, error));
+    if (bands) {
+        RenderedRows rows(std::move(banded));
+        if (!writePictureFile(outputPath, rows, &error))
+            return fail(kCommand, error);
+        return 0;
+    }
     const QImage picture = composer->picture();
     composer.reset();
     if (picture.isNull())

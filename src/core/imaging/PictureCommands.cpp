@@ -91,7 +91,9 @@ void PictureCommands::SaveBitmapItemClick(Dialogs &dialogs)
             path, QStringLiteral("はﾋﾞｯﾄﾏｯﾌﾟ(.bmp)でもJPEG(.jpg)でもないため保存できません")));
         return;
     }
-    if (!writePictureFile(path, RenderScene(scene), nullptr))
+    // Drawn band by band as it is written: never the whole picture at once.
+    RenderedRows rows(pictureOf(scene));
+    if (!writePictureFile(path, rows, nullptr))
         dialogs.showError(fileMessage(path, QStringLiteral("の書き込みに失敗しました")));
 }
 

@@ -687,6 +687,14 @@ void RenderTest::bandsDrawTheSamePixels()
     for (int bands : {2, 3, 4, 5, 8, 13, size.height(), size.height() + 7})
         QVERIFY2(RenderScene(scene, bands) == single, qPrintable(QStringLiteral("%1 bands").arg(bands)));
     QVERIFY(RenderScene(scene) == single);
+    // Band by band for a writer: the same rows, whatever the band height.
+    RenderedRows rows(pictureOf(scene));
+    QCOMPARE(rows.size(), size);
+    for (const int band : {1, 7, size.height()})
+        for (int top = 0; top < size.height(); top += band) {
+            const int count = std::min(band, size.height() - top);
+            QVERIFY(rows.rows(top, count) == single.copy(0, top, size.width(), count));
+        }
     if (qint64(size.width()) * size.height() >= 640 * 480 && workerCount() > 1)
         QVERIFY(renderBandsFor(size) > 1);
 
