@@ -250,6 +250,8 @@ QString readFailure(const Reader &r)
         const QString name = message.section(u':', 0, 0);
         if (name == u"tEXt" || name == u"zTXt" || name == u"iTXt")
             return QStringLiteral("PNG: text chunk larger than %1 bytes").arg(kPngMaxChunkBytes);
+        if (name == u"IDAT") // its limit is what the pixels take, when that is more
+            return QStringLiteral("PNG: image data chunk larger than its pixels need");
         return QStringLiteral("PNG: %1 chunk larger than %2 bytes").arg(name).arg(kPngMaxChunkBytes);
     }
     if (message.contains(QLatin1String("ut of memory")))
@@ -351,12 +353,12 @@ Bitmap decodePng(QIODevice &in, qint64 maxPixels, QString *error)
     if (head.size() == qsizetype(sizeof r.head) && std::memcmp(r.head + 12, "IHDR", 4) == 0) {
         const qint64 width = be32(r.head + 16);
         const qint64 height = be32(r.head + 20);
-        if (width > 0 && height > 0 && width * height > maxPixels)
-            return failed(QStringLiteral("PNG: %1 x %2 pixels is more than the limit of %3 pixels")
-                              .arg(width).arg(height).arg(maxPixels));
         if (width > widthLimit)
             return failed(QStringLiteral("PNG: rows of %1 pixels are longer than the limit of %2")
                               .arg(width).arg(widthLimit));
+        if (width > 0 && height > 0 && width * height > maxPixels)
+            return failed(QStringLiteral("PNG: %1 x %2 pixels is more than the limit of %3 pixels")
+                              .arg(width).arg(height).arg(maxPixels));
     }
     if (!readInfo(&r, png_uint_32(std::max<qint64>(widthLimit, 1)), png_uint_32(std::max<qint64>(heightLimit, 1))))
         return failed(readFailure(r));

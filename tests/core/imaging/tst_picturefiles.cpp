@@ -191,6 +191,9 @@ void TestPictureFiles::readFailures_data()
     QTest::newRow("text chunk of 2 GiB") << "text.png"
         << signature + ihdr + QByteArray("\x7f\xff\xff\xfftEXtComment", 15) + QByteArray(66, 'x')
         << QStringLiteral("PNG: text chunk larger than %1 bytes").arg(kPngMaxChunkBytes);
+    QTest::newRow("image data chunk of 2 GiB") << "idat.png"
+        << signature + ihdr + QByteArray("\x7f\xff\xff\xf0IDAT", 8) + QByteArray(40, 'x')
+        << "PNG: image data chunk larger than its pixels need";
     const QByteArray suite = readFile(suiteFile(QStringLiteral("basn2c08.png")));
     QTest::newRow("png cut short") << "cut.png" << suite.left(suite.size() / 2) << "PNG: file cut short";
     QByteArray damaged = suite;
