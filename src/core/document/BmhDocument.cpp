@@ -186,34 +186,59 @@ bool DocumentReader::read(const std::function<void(const DocumentHeader &)> &beg
 
 } // namespace
 
-bool WriteDocument(QIODevice &out, const Scene &scene, QString *error)
+DocumentContents documentSnapshot(const Scene &scene)
 {
-    DocumentHeader h;
+    DocumentContents contents;
+    DocumentHeader &h = contents.header;
     h.partCount = scene.count();
     h.frameWidth = scene.frameSize().width();
     h.frameHeight = scene.frameSize().height();
     h.background = scene.backgroundColour();
     h.transparentMode = scene.transparentMode() ? 1 : 0;
     h.layout = 1;
+    contents.parts.resize(size_t(scene.count()));
+    for (int i = 0; i < scene.count(); ++i) {
+        const ScenePart &from = scene.part(i);
+        DocumentPart &part = contents.parts[size_t(i)];
+        part.bounds = from.Image->bounds();
+        part.source = from.Source;
+        part.monochrome = from.Monochrome;
+        part.grayscale = from.Grayscale;
+        part.transparent = from.Transparent;
+    }
+    return contents;
+}
+
+bool WriteDocument(QIODevice &out, const Scene &scene, QString *error)
+{
+    return WriteDocument(out, documentSnapshot(scene), error);
+}
+
+bool WriteDocument(QIODevice &out, const DocumentContents &contents, QString *error)
+{
+    DocumentHeader h = contents.header;
+    h.partCount = qint32(contents.parts.size());
+    h.layout = 1;
     if (!writeAll(out, encodeHeader(h)))
         return fail(error, QStringLiteral("header: write failed: ") + out.errorString());
 
-    for (int i = scene.count() - 1; i >= 0; --i) {
-        const ScenePart &part = scene.part(i);
-        const QString where = QStringLiteral("part entry %1 of %2: ").arg(scene.count() - i).arg(scene.count());
-        const QRect bounds = part.Image->bounds();
+    const int count = int(contents.parts.size());
+    for (int i = count - 1; i >= 0; --i) {
+        const DocumentPart &part = contents.parts[size_t(i)];
+        const QString where = QStringLiteral("part entry %1 of %2: ").arg(count - i).arg(count);
+        const QRect bounds = part.bounds;
         char record[kPartRecordSize] = {};
         putLe32(record, quint32(bounds.x()));
         putLe32(record + 4, quint32(bounds.y()));
         putLe32(record + 8, quint32(bounds.width()));
         putLe32(record + 12, quint32(bounds.height()));
-        record[16] = char(part.Monochrome & 0xFF);
-        record[17] = char(part.Grayscale & 0xFF);
-        record[18] = char(part.Transparent & 0xFF);
+        record[16] = char(part.monochrome & 0xFF);
+        record[17] = char(part.grayscale & 0xFF);
+        record[18] = char(part.transparent & 0xFF);
         if (!writeAll(out, record, kPartRecordSize))
             return fail(error, where + QStringLiteral("write failed: ") + out.errorString());
         QString why;
-        if (!writeBmp(out, part.Source, &why))
+        if (!writeBmp(out, part.source, &why))
             return fail(error, where + why);
     }
     return true;

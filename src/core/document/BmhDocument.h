@@ -60,9 +60,15 @@ struct DocumentContents {
     std::vector<DocumentPart> parts; // index 0 is the top part (the file's last entry)
 };
 
+// The scene as a writer needs it, taken at once. Sources are shared, not
+// copied (QImage's implicit sharing), so a snapshot costs little and stays as
+// it was while the scene changes: another thread may write it.
+DocumentContents documentSnapshot(const Scene &scene);
+
 // Writes the scene as a document; stops with false (and *error) at the first
 // write that comes up short. Does not open, close or delete anything.
 bool WriteDocument(QIODevice &out, const Scene &scene, QString *error = nullptr);
+bool WriteDocument(QIODevice &out, const DocumentContents &contents, QString *error = nullptr);
 
 // Reads a whole document into memory without touching any scene. False and
 // *error on a short header or record, an invalid embedded image, a negative
