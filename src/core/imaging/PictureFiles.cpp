@@ -118,17 +118,34 @@ bool replaceWithPicture(const QString &path, QString *error, Write &&write)
 
 } // namespace
 
+bool writePicture(QIODevice &out, PictureKind kind, PictureRows &rows, QString *error)
+{
+    switch (kind) {
+    case PictureKind::Bmp:
+        return writeBmp24(out, rows, error);
+    case PictureKind::Jpeg:
+        return encodeJpeg(out, rows, error);
+    case PictureKind::Png:
+        return encodePng(out, rows, error);
+    case PictureKind::Unknown:
+        break;
+    }
+    if (error)
+        *error = QStringLiteral("not a BMP, JPEG or PNG picture");
+    return false;
+}
+
 bool writePictureFile(const QString &path, PictureRows &rows, QString *error)
 {
-    const PictureKind kind = pictureKindOf(path);
+    return writePictureFile(path, pictureKindOf(path), rows, error);
+}
+
+bool writePictureFile(const QString &path, PictureKind kind, PictureRows &rows, QString *error)
+{
     if (kind == PictureKind::Unknown)
         return true;
     return replaceWithPicture(path, error, [&](QIODevice &file, QString *why) {
-        if (kind == PictureKind::Jpeg)
-            return encodeJpeg(file, rows, why);
-        if (kind == PictureKind::Png)
-            return encodePng(file, rows, why);
-        return writeBmp24(file, rows, why);
+        return writePicture(file, kind, rows, why);
     });
 }
 

@@ -5,6 +5,7 @@
 #include "pixels/PictureRows.h"
 
 #include <QImage>
+#include <QIODevice>
 #include <QString>
 
 namespace zel {
@@ -33,12 +34,19 @@ enum class BmpFileSize { Lenient, Exact };
 Bitmap readPictureFile(const QString &path, const JpegDecodeOptions &options, QString *error,
                        PictureFailure *failure = nullptr, BmpFileSize bmpSize = BmpFileSize::Lenient);
 
-// Writes the picture as a 24-bit BMP, a JPEG (quality 90, baseline) or a
-// PNG (8-bit RGB) by the name's kind, asking for it band by band: a BMP from
-// the bottom, a JPEG or PNG from the top, holding one band at a time. The
-// file is replaced only once the new one is complete. An unknown kind writes
+// Writes the picture to out as a 24-bit BMP, a JPEG (quality 90, baseline)
+// or a PNG (8-bit RGB), asking for it band by band: a BMP from the bottom, a
+// JPEG or PNG from the top, holding one band at a time. A failing device
+// gives the writer's words with its error text; an unknown kind writes
+// nothing and fails.
+bool writePicture(QIODevice &out, PictureKind kind, PictureRows &rows, QString *error);
+
+// Writes the picture as writePicture does by the name's kind. The file is
+// replaced only once the new one is complete. An unknown kind writes
 // nothing and counts as success.
 bool writePictureFile(const QString &path, PictureRows &rows, QString *error);
+// The same with the kind given, whatever the name's extension says.
+bool writePictureFile(const QString &path, PictureKind kind, PictureRows &rows, QString *error);
 // The same for a whole picture.
 bool writePictureFile(const QString &path, const QImage &picture, QString *error);
 
