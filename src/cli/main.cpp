@@ -10,6 +10,12 @@
 
 #include <iterator>
 
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace zel::cli;
 
 namespace {
@@ -32,10 +38,38 @@ QString usage()
     return text;
 }
 
+// With SIGPIPE ignored, a reader that went away shows as a failed write to
+// stdout: output that did not all arrive is a failure, not a success.
+int finishOutput(int code)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return code;
+    const int error = errno;
+    printErr(QStringLiteral("zelvane-cli: standard output: write failed%1\n")
+                 .arg(error != 0 ? QStringLiteral(": ") + zel::systemError(error) : QString()));
+    return 1;
+}
+
+// A standard descriptor the program was started without is taken by
+// /dev/null opened the wrong way round, so that using it still fails as on a
+// closed one: otherwise the next file opened would get its number, and
+// output meant for stdout would land in that file.
+void holdClosedStandardDescriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            ::open("/dev/null", (fd == STDIN_FILENO ? O_WRONLY : O_RDONLY) | O_NOCTTY); // the lowest free number: fd
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // Writes to a closed pipe fail with EPIPE and are reported, rather than
+    // killing the program half way.
+    std::signal(SIGPIPE, SIG_IGN);
+    holdClosedStandardDescriptors();
     QCoreApplication app(argc, argv);
     // Taken from argv rather than arguments(), which turns bytes that are
     // not UTF-8 into U+FFFD: a file name must reach the system unchanged.
@@ -49,15 +83,15 @@ int main(int argc, char *argv[])
     const QString name = args.takeFirst();
     if (name == u"--help" || name == u"-h" || name == u"help") {
         printOut(usage());
-        return 0;
+        return finishOutput(0);
     }
     if (name == u"--version") {
         printOut(versionText());
-        return 0;
+        return finishOutput(0);
     }
     for (const Command &c : kCommands)
         if (name == QLatin1String(c.name))
-            return c.run(args);
+            return finishOutput(c.run(args));
     printErr(QStringLiteral("zelvane-cli: unknown command \"%1\" (try zelvane-cli --help)\n").arg(name));
     return 1;
 }

@@ -19,6 +19,8 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <csignal>
+#include <cstdlib>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -101,6 +103,63 @@ Measured runMeasured(const QString &dir, const QStringList &args)
     return m;
 }
 
+// Where a run's standard output goes: the pipe QProcess reads made
+// non-blocking (as a parent may leave one), or elsewhere.
+enum class Stdout { NonBlockingPipe, ClosedPipe, Terminal, Closed, FullDisk };
+
+// Runs zelvane-cli in dir with that standard output, SIGPIPE at its default
+// as a shell leaves it: only the program's own handling keeps a closed pipe
+// from killing it. FullDisk is a file of which only limit bytes fit.
+Run runWithStdout(const QString &dir, const QStringList &args, Stdout target, qint64 limit = 0)
+{
+    int fds[2] = {-1, -1};
+    int terminal = -1;
+    int master = -1;
+    if (target == Stdout::ClosedPipe) {
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return {};
+        ::close(fds[0]);
+    } else if (target == Stdout::Terminal) {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return {};
+        terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (terminal < 0)
+            return {};
+    }
+    const int into = target == Stdout::ClosedPipe ? fds[1] : terminal;
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    if (target == Stdout::FullDisk)
+        p.setStandardOutputFile(QDir(dir).filePath(QStringLiteral("stdout.full")));
+    p.setChildProcessModifier([target, into, limit] {
+        ::signal(SIGPIPE, SIG_DFL);
+        if (into >= 0)
+            ::dup2(into, STDOUT_FILENO);
+        if (target == Stdout::NonBlockingPipe)
+            ::fcntl(STDOUT_FILENO, F_SETFL, ::fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
+        if (target == Stdout::Closed)
+            ::close(STDOUT_FILENO);
+        if (target == Stdout::FullDisk) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit bound{rlim_t(limit), rlim_t(limit)};
+            ::setrlimit(RLIMIT_FSIZE, &bound);
+        }
+    });
+    p.start(QStringLiteral(ZELVANE_CLI_PATH), args);
+    Run r;
+    if (p.waitForFinished(120000))
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    else
+        p.kill(), p.waitForFinished();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    for (const int fd : {fds[1], terminal, master})
+        if (fd >= 0)
+            ::close(fd);
+    return r;
+}
+
 QByteArray le32(quint32 v)
 {
     QByteArray b(4, '\0');
@@ -109,6 +168,8 @@ QByteArray le32(quint32 v)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Stdout)
 
 class TestCli : public QObject
 {
@@ -121,6 +182,10 @@ private slots:
     void helpForEveryCommand();
     void failures_data();
     void failures();
+    void standardOutput_data();
+    void standardOutput();
+    void standardOutputFaults_data();
+    void standardOutputFaults();
     void fullDiskKeepsTheOldFile_data();
     void fullDiskKeepsTheOldFile();
     void namesAndSizesFromTheSystem();
@@ -153,6 +218,16 @@ void TestCli::initTestCase()
     // FIFOs nobody writes to: a read that waited on one would never end.
     for (const char *fifo : {"fifo.BMH", "fifo.bmp"})
         QVERIFY(::mkfifo(QFile::encodeName(path(QLatin1String(fifo))).constData(), 0644) == 0);
+    // Pictures for standard output: one of ordinary size, and one far larger
+    // than its parts (128 MiB at 32 bits), drawn band by band.
+    for (const QStringList &compose :
+         {QStringList{QStringLiteral("so.BMH"), QStringLiteral("--size=9x7"), QStringLiteral("--part=sample.bmp@1,1"),
+                      QStringLiteral("--part=blue.JPG@4,2,gray")},
+          QStringList{QStringLiteral("sobig.BMH"), QStringLiteral("--size=8192x4096"), QStringLiteral("--color=336699"),
+                      QStringLiteral("--part=sample.bmp@100,2000:3000x2000")}}) {
+        const Run made = run(QStringList{QStringLiteral("compose")} + compose);
+        QVERIFY2(made.exitCode == 0, made.err.constData());
+    }
 }
 
 void TestCli::composeInfoRender()
@@ -287,6 +362,28 @@ void TestCli::failures_data()
     row("render a broken file", {QStringLiteral("render"), QStringLiteral("broken.BMH"), QStringLiteral("o.bmp")},
         QStringLiteral("zelvane-cli render: broken.BMH: not a valid BMH document: document header cut short (10 of 24 bytes)"),
         QStringLiteral("o.bmp"));
+    row("render to standard output without --format", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("-")},
+        QStringLiteral("zelvane-cli render: standard output needs --format bmp, jpg or png"));
+    row("render with an unknown --format", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("o.png"), QStringLiteral("--format"), QStringLiteral("gif")},
+        QStringLiteral("zelvane-cli render: \"gif\" is not a picture format (use bmp, jpg, jpeg or png)"), QStringLiteral("o.png"));
+    row("render with an empty --format=", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("-"), QStringLiteral("--format=")},
+        QStringLiteral("zelvane-cli render: \"\" is not a picture format (use bmp, jpg, jpeg or png)"));
+    row("render with a file name for --format", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("o.bmp"), QStringLiteral("--format=x.png")},
+        QStringLiteral("zelvane-cli render: \"x.png\" is not a picture format (use bmp, jpg, jpeg or png)"), QStringLiteral("o.bmp"));
+    row("render with --format lacking its value", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("o.png"), QStringLiteral("--format")},
+        QStringLiteral("zelvane-cli render: --format needs a value"), QStringLiteral("o.png"));
+    row("render with an unknown option", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("o.png"), QStringLiteral("--quality"), QStringLiteral("5")},
+        QStringLiteral("zelvane-cli render: unknown option --quality (see --help)"), QStringLiteral("o.png"));
+    row("render to two outputs", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("o.png"), QStringLiteral("-"), QStringLiteral("--format=png")},
+        QStringLiteral("zelvane-cli render: expected a document and an output file (see --help)"), QStringLiteral("o.png"));
+    row("render from standard input", {QStringLiteral("render"), QStringLiteral("-"), QStringLiteral("o.png")},
+        QStringLiteral("zelvane-cli render: a document is read from a file, not from standard input (a file named \"-\" is \"./-\")"), QStringLiteral("o.png"));
+    row("render a missing file to standard output", {QStringLiteral("render"), QStringLiteral("none.BMH"), QStringLiteral("-"), QStringLiteral("--format"), QStringLiteral("png")},
+        QStringLiteral("zelvane-cli render: none.BMH: cannot open: No such file or directory"));
+    row("render a broken file to standard output", {QStringLiteral("render"), QStringLiteral("broken.BMH"), QStringLiteral("-"), QStringLiteral("--format"), QStringLiteral("bmp")},
+        QStringLiteral("zelvane-cli render: broken.BMH: not a valid BMH document: document header cut short (10 of 24 bytes)"));
+    row("render onto a FIFO by --format", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("fifo.bmp"), QStringLiteral("--format=png")},
+        QStringLiteral("zelvane-cli render: fifo.bmp: cannot replace: not a regular file"));
     row("render into a missing folder", {QStringLiteral("render"), QStringLiteral("empty.BMH"), QStringLiteral("nowhere/o.png")},
         QStringLiteral("zelvane-cli render: nowhere/o.png: cannot create: No such file or directory"), QStringLiteral("nowhere/o.png"));
     row("compose without a size", {QStringLiteral("compose"), QStringLiteral("c.BMH")},
@@ -336,6 +433,118 @@ void TestCli::failures()
     if (!mustNotExist.isEmpty())
         QVERIFY(!QFile::exists(path(mustNotExist)));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+}
+
+void TestCli::standardOutput_data()
+{
+    QTest::addColumn<QStringList>("args");    // render's arguments
+    QTest::addColumn<QString>("reference");   // the same document rendered to this file by its extension
+    QTest::addColumn<QString>("written");     // the file the picture lands in; empty: standard output
+    QTest::addColumn<bool>("nonBlocking");    // standard output a pipe that does not wait for its reader
+    const QString f = QStringLiteral("--format");
+    const QString so = QStringLiteral("so.BMH");
+    const QString out = QStringLiteral("-");
+    auto row = [](const char *name, const QStringList &args, const char *reference, const char *written,
+                  bool nonBlocking = false) {
+        QTest::newRow(name) << args << QString::fromLatin1(reference) << QString::fromLatin1(written) << nonBlocking;
+    };
+    row("bmp to standard output", {so, out, f, QStringLiteral("bmp")}, "so.bmp", "");
+    row("png to standard output", {so, out, QStringLiteral("--format=png")}, "so.png", "");
+    row("jpg to standard output, --format first", {f, QStringLiteral("jpg"), so, out}, "so.jpg", "");
+    row("JPEG to standard output", {so, out, f, QStringLiteral("JPEG")}, "so.jpg", "");
+    row("--format for a name without an extension", {so, QStringLiteral("so.dat"), f, QStringLiteral("png")}, "so.png", "so.dat");
+    row("--format over the extension", {so, QStringLiteral("so-bmp.jpg"), f, QStringLiteral("bmp")}, "so.bmp", "so-bmp.jpg");
+    row("--format agreeing with the extension", {so, QStringLiteral("so-jpg.jpeg"), f, QStringLiteral("jpg")}, "so.jpg", "so-jpg.jpeg");
+    row("a file named -", {so, QStringLiteral("./-"), f, QStringLiteral("png")}, "so.png", "-");
+    const QString big = QStringLiteral("sobig.BMH");
+    row("png far larger than its parts to standard output", {big, out, f, QStringLiteral("png")}, "sobig.png", "");
+    row("jpg far larger than its parts to standard output", {big, out, f, QStringLiteral("jpg")}, "sobig.jpg", "");
+    // Half a megabyte: more than the pipe holds, so writes find it full.
+    row("jpg far larger than its parts to a non-blocking pipe", {big, out, f, QStringLiteral("jpg")}, "sobig.jpg", "", true);
+}
+
+// Standard output and --format give the very bytes of a file named by its
+// extension, through a pipe that is read as it fills.
+void TestCli::standardOutput()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, reference);
+    QFETCH(QString, written);
+    QFETCH(bool, nonBlocking);
+    if (!QFile::exists(path(reference))) {
+        const Run made = run({QStringLiteral("render"), args.contains(QStringLiteral("sobig.BMH"))
+                                                            ? QStringLiteral("sobig.BMH") : QStringLiteral("so.BMH"),
+                              reference});
+        QVERIFY2(made.exitCode == 0, made.err.constData());
+    }
+    const QByteArray expected = readFile(path(reference));
+    QVERIFY(expected.size() > 100);
+    if (nonBlocking)
+        QVERIFY(expected.size() > 4 * 65536);
+    if (!written.isEmpty())
+        QVERIFY(!QFile::exists(path(written)));
+    const QStringList render = QStringList{QStringLiteral("render")} + args;
+    const Run r = nonBlocking ? runWithStdout(m_dir.path(), render, Stdout::NonBlockingPipe) : run(render);
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY(r.err.isEmpty());
+    if (written.isEmpty()) {
+        QVERIFY(r.out == expected);
+    } else {
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(readFile(path(written)) == expected);
+        QVERIFY(QFile::remove(path(written)));
+    }
+}
+
+void TestCli::standardOutputFaults_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<Stdout>("target");
+    QTest::addColumn<int>("limit"); // bytes that fit on a FullDisk
+    QTest::addColumn<QString>("message"); // the whole stderr line
+    const QString render = QStringLiteral("render");
+    const QString so = QStringLiteral("so.BMH");
+    const QString big = QStringLiteral("sobig.BMH");
+    const QString out = QStringLiteral("-");
+    const QString f = QStringLiteral("--format");
+    const QString broken = QStringLiteral("zelvane-cli render: standard output: write failed: Broken pipe");
+    const QString failed = QStringLiteral("zelvane-cli: standard output: write failed");
+    auto row = [](const char *name, const QStringList &args, Stdout target, int limit, const QString &message) {
+        QTest::newRow(name) << args << target << limit << message;
+    };
+    for (const char *kind : {"bmp", "png", "jpg"})
+        QTest::addRow("%s into a closed pipe", kind)
+            << QStringList{render, so, out, f, QLatin1String(kind)} << Stdout::ClosedPipe << 0 << broken;
+    row("bmp far larger than its parts into a closed pipe", {render, big, out, f, QStringLiteral("bmp")},
+        Stdout::ClosedPipe, 0, broken);
+    row("info into a closed pipe", {QStringLiteral("info"), so}, Stdout::ClosedPipe, 0, failed);
+    row("help into a closed pipe", {QStringLiteral("--help")}, Stdout::ClosedPipe, 0, failed);
+    row("render's help into a closed pipe", {render, QStringLiteral("--help")}, Stdout::ClosedPipe, 0, failed);
+    row("png onto a terminal", {render, so, out, f, QStringLiteral("png")}, Stdout::Terminal, 0,
+        QStringLiteral("zelvane-cli render: standard output is a terminal: send the picture to a file or a pipe"));
+    row("bmp onto a closed standard output", {render, so, out, f, QStringLiteral("bmp")}, Stdout::Closed, 0,
+        QStringLiteral("zelvane-cli render: standard output: cannot write: Bad file descriptor"));
+    row("info onto a closed standard output", {QStringLiteral("info"), so}, Stdout::Closed, 0, failed);
+    const QString full = QStringLiteral("zelvane-cli render: standard output: write failed: File too large");
+    row("bmp onto a full disk", {render, so, out, f, QStringLiteral("bmp")}, Stdout::FullDisk, 100, full);
+    row("jpg onto a full disk", {render, so, out, f, QStringLiteral("jpg")}, Stdout::FullDisk, 100, full);
+    row("png far larger than its parts onto a full disk", {render, big, out, f, QStringLiteral("png")},
+        Stdout::FullDisk, 1000, full);
+}
+
+// A reader that went away, a terminal, no standard output at all, a full
+// disk: exit status 1 and the reason, never a signal.
+void TestCli::standardOutputFaults()
+{
+    QFETCH(QStringList, args);
+    QFETCH(Stdout, target);
+    QFETCH(int, limit);
+    QFETCH(QString, message);
+    const Run r = runWithStdout(m_dir.path(), args, target, limit);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(QString::fromUtf8(r.err), message + u'\n');
+    if (target == Stdout::FullDisk)
+        QCOMPARE(QFileInfo(path(QStringLiteral("stdout.full"))).size(), qint64(limit));
 }
 
 void TestCli::fullDiskKeepsTheOldFile_data()
