@@ -5,21 +5,28 @@
 #include "CliSupport.h"
 #include "CommandTable.h"
 
+#include "fileio/NativePath.h"
 #include "pixels/ImageLimits.h"
 #include "printing/PdfPrinterPort.h"
 #include "printing/PrintCommand.h"
 #include "printing/ScreenResolution.h"
 #include "scene/Scene.h"
 
-#include "printsupport/QtPrinterPort.h"
+#include "printsupport/PrintQueueModule.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPageSize>
-#include <QPrinterInfo>
 
 #include <array>
+#include <climits>
 #include <cmath>
+#include <memory>
 #include <optional>
+
+#include <dlfcn.h>
+#include <unistd.h>
 
 namespace zel::cli {
 
@@ -209,21 +216,57 @@ int printToPdf(const PrintArgs &args, const PageSettings &settings, const PrintS
     return 0;
 }
 
+// The folder the program runs from, byte for byte as the system names it.
+QString programFolder()
+{
+    std::array<char, PATH_MAX> target{};
+    const ssize_t length = ::readlink("/proc/self/exe", target.data(), target.size());
+    if (length <= 0 || size_t(length) >= target.size())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(decodePath(QByteArray(target.data(), length))).path();
+}
+
+// The print queues' module, loaded from where it is installed beside the
+// program; it stays loaded until the program ends. Every symbol is bound on
+// loading, so that a module that does not fit fails here rather than in
+// the middle of a job.
+OpenPrintQueueFn loadPrintQueueModule(QString *error)
+{
+    const QString path = QDir::cleanPath(programFolder() + u'/' + QStringLiteral(ZELVANE_PRINT_QUEUE_MODULE));
+    void *module = ::dlopen(encodePath(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    void *open = module ? ::dlsym(module, kOpenPrintQueueSymbol) : nullptr;
+    if (!open) {
+        // dlerror() names the file and what is wrong with it.
+        const char *reason = ::dlerror();
+        *error = QStringLiteral("cannot load the printer support: %1")
+                     .arg(reason ? decodePath(reason) : path + QStringLiteral(": no entry point"));
+        if (module)
+            ::dlclose(module);
+        return nullptr;
+    }
+    return reinterpret_cast<OpenPrintQueueFn>(open);
+}
+
 int printToQueue(const PrintArgs &args, const PageSettings &settings, const PrintState &state,
                  const PrintRequest &request)
 {
-    if (QPrinterInfo::printerInfo(args.printer).isNull())
+    QString error;
+    const OpenPrintQueueFn open = loadPrintQueueModule(&error);
+    if (!open)
+        return fail(kCommand, error);
+    QueueRefusal refusal = QueueRefusal::None;
+    const std::unique_ptr<PrinterPort> printer(open(args.printer, QPageSize(args.paper), &refusal));
+    if (!printer && refusal == QueueRefusal::NoSuchQueue)
         return fail(kCommand, QStringLiteral("no printer queue named \"%1\"").arg(args.printer));
+    if (!printer)
+        return fail(kCommand, QStringLiteral("the printer \"%1\" does not take %2 paper")
+                                  .arg(args.printer, QPageSize::name(args.paper)));
     QString message;
     const MessageFn show = [&message](const QString &text) {
         if (message.isEmpty())
             message = text;
     };
-    QtPrinterPort printer(args.printer);
-    if (!printer.printer().setPageSize(QPageSize(args.paper)))
-        return fail(kCommand, QStringLiteral("the printer \"%1\" does not take %2 paper")
-                                  .arg(args.printer, QPageSize::name(args.paper)));
-    if (!RunPrintJob(printer, settings, state, request, show, {}))
+    if (!RunPrintJob(*printer, settings, state, request, show, {}))
         return fail(kCommand, message.isEmpty() ? QStringLiteral("printing was aborted") : message);
     return 0;
 }

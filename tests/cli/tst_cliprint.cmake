@@ -3,9 +3,10 @@
 # reports itself skipped, with the reason, where CUPS cannot run.
 zelvane_add_test(tst_cliprint
   SOURCES tst_cliprint.cpp ${PROJECT_SOURCE_DIR}/tests/gui/printing/CupsServer.cpp
-  LIBS zelvane_core zelvane_pdf_tools
+  LIBS zelvane_core zelvane_pdf_tools zelvane_printqueue_api
   LABELS cli)
-target_compile_definitions(tst_cliprint PRIVATE ZELVANE_CLI_PATH="$<TARGET_FILE:zelvane-cli>")
+target_compile_definitions(tst_cliprint PRIVATE ZELVANE_CLI_PATH="$<TARGET_FILE:zelvane-cli>"
+                           ZELVANE_PRINT_QUEUE_MODULE_FILE="$<TARGET_FILE:zelvane_printqueue>")
 add_dependencies(tst_cliprint zelvane-cli)
 
 add_test(NAME tst_cliprint_cups COMMAND tst_cliprint --cups)

@@ -12,6 +12,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -24,6 +25,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <tuple>
 #include <vector>
 
 using namespace zel;
@@ -87,6 +89,8 @@ private slots:
     void failures();
     void failedPrintKeepsTheOldPdf_data();
     void failedPrintKeepsTheOldPdf();
+    void printQueueModuleBesideTheProgram_data();
+    void printQueueModuleBesideTheProgram();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -397,6 +401,70 @@ void CliPrintTest::failedPrintKeepsTheOldPdf()
     const Run good = runCli(m_dir.path(), {QStringLiteral("print"), QStringLiteral("p800.BMH"), QStringLiteral("--pdf"), name});
     QVERIFY2(good.exitCode == 0, good.err.constData());
     QCOMPARE(ReadPdfInfo(path(name)).pages, 2);
+}
+
+// The print queues' module is found from the program's own folder, where
+// it is installed beside it; without it only printing to a queue fails.
+void CliPrintTest::printQueueModuleBesideTheProgram_data()
+{
+    QTest::addColumn<QString>("module"); // what lies where the module belongs
+    QTest::addColumn<QString>("message");
+
+    const QString cannotLoad = QStringLiteral("zelvane-cli print: cannot load the printer support: ");
+    QTest::newRow("the module") << QStringLiteral(ZELVANE_PRINT_QUEUE_MODULE_FILE)
+                                << QStringLiteral("zelvane-cli print: no printer queue named \"ZelvaneNoSuchQueue\"\n");
+    QTest::newRow("nothing") << QString() << cannotLoad;
+    QTest::newRow("a text file") << QStringLiteral("text") << cannotLoad;
+    // A library of another kind, as a stale or foreign file would be.
+    QTest::newRow("a library without the entry point")
+        << QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms/libqoffscreen.so") << cannotLoad;
+}
+
+void CliPrintTest::printQueueModuleBesideTheProgram()
+{
+    QFETCH(QString, module);
+    QFETCH(QString, message);
+
+    // The program copied into a folder of its own, as if installed there.
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("bin")));
+    const QString program = root.filePath(QStringLiteral("bin/zelvane-cli"));
+    QVERIFY(QFile::copy(QStringLiteral(ZELVANE_CLI_PATH), program));
+    const QString modulePath = QDir::cleanPath(root.filePath(QStringLiteral("bin/")) + QStringLiteral(ZELVANE_PRINT_QUEUE_MODULE));
+    QVERIFY(modulePath.startsWith(root.path() + u'/'));
+    QVERIFY(QDir().mkpath(QFileInfo(modulePath).path()));
+    if (module == u"text") {
+        QFile text(modulePath);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        QVERIFY(text.write("not a library\n") > 0);
+    } else if (!module.isEmpty()) {
+        QVERIFY2(QFile::copy(module, modulePath), qPrintable(module));
+    }
+
+    const auto run = [&](const QStringList &args) {
+        QProcess p;
+        p.setWorkingDirectory(m_dir.path());
+        p.start(program, QStringList{QStringLiteral("print"), QStringLiteral("p800.BMH")} + args);
+        const bool finished = p.waitForFinished(120000);
+        return std::make_tuple(finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                               p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError()));
+    };
+    const auto [code, out, err] = run({QStringLiteral("--printer"), QStringLiteral("ZelvaneNoSuchQueue")});
+    QCOMPARE(code, 1);
+    QVERIFY(out.isEmpty());
+    QVERIFY2(err.startsWith(message), qPrintable(err));
+    QVERIFY2(err.endsWith(u'\n') && err.count(u'\n') == 1, qPrintable(err));
+    if (message.endsWith(u' ')) // a failure to load names the file looked for
+        QVERIFY2(err.contains(modulePath), qPrintable(err));
+
+    // A PDF needs no module.
+    const QString pdf = QStringLiteral("beside.pdf");
+    const auto [pdfCode, pdfOut, pdfErr] = run({QStringLiteral("--pdf"), pdf});
+    QVERIFY2(pdfCode == 0, qPrintable(pdfErr));
+    QVERIFY(pdfOut.isEmpty() && pdfErr.isEmpty());
+    QCOMPARE(ReadPdfInfo(path(pdf)).pages, 2);
+    QVERIFY(QFile::remove(path(pdf)));
 }
 
 // The same job sent to a printer queue: CUPS with a cups-pdf queue.

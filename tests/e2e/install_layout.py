@@ -32,10 +32,15 @@ ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 DOC_DIR = 'share/doc/zelvane'
 COMPLETION = 'share/bash-completion/completions/zelvane-cli'
 PROGRAMS = ('zelvane', 'zelvane-cli')
+# What zelvane-cli loads to print to a queue, found from its own folder.
+MULTIARCH = subprocess.run(['dpkg-architecture', '-qDEB_HOST_MULTIARCH'], capture_output=True,
+                           text=True).stdout.strip() if shutil.which('dpkg-architecture') else ''
+PRINT_QUEUE_MODULE = f'lib/{MULTIARCH}/zelvane/zelvane-printqueue.so'
 
 EXPECTED_FILES = {
     'bin/zelvane',
     'bin/zelvane-cli',
+    PRINT_QUEUE_MODULE,
     'share/man/man1/zelvane.1.gz',
     'share/man/man1/zelvane-cli.1.gz',
     f'share/applications/{APP_ID}.desktop',
@@ -63,7 +68,7 @@ QT_TRANSLATION = 'qtbase_ja.qm'
 # pass without having looked.
 REQUIRED_TOOLS = ('dpkg', 'dpkg-deb', 'dpkg-shlibdeps', 'lintian', 'appstreamcli', 'bash',
                   'desktop-file-validate', 'update-desktop-database', 'update-mime-database',
-                  'fc-match')
+                  'fc-match', 'dpkg-architecture')
 BASH_COMPLETION = '/usr/share/bash-completion/bash_completion'
 
 JAPANESE = re.compile('[\u3040-\u30ff\u4e00-\u9fff\uff66-\uff9f]')
@@ -100,6 +105,21 @@ def check_programs(prefix):
     for name in ('bin/zelvane', 'bin/zelvane-cli'):
         if not os.access(os.path.join(prefix, name), os.X_OK):
             raise Failure(f'{name} is not executable')
+
+
+def check_print_queue_module(prefix, work):
+    """The installed zelvane-cli loads its print queues' module from where
+    it was installed: asked for a queue there is none of, it says so rather
+    than that it cannot load the module."""
+    document = os.path.join(work, 'queue.BMH')
+    code, out, err = program_output(prefix, 'zelvane-cli', 'compose', document, '--size', '8x8')
+    if code != 0:
+        raise Failure(f'zelvane-cli compose gave {code}: {err}')
+    code, out, err = program_output(prefix, 'zelvane-cli', 'print', document,
+                                    '--printer', 'ZelvaneNoSuchQueue')
+    expected = 'zelvane-cli print: no printer queue named "ZelvaneNoSuchQueue"\n'
+    if (code, out, err) != (1, '', expected):
+        raise Failure(f'zelvane-cli print --printer gave {code}, {out!r}, {err!r}; expected 1, {expected!r}')
 
 
 def check_desktop_entry(prefix):
@@ -568,6 +588,7 @@ def main():
         run(args.cmake, '--install', args.build, '--prefix', prefix)
         check_file_set(files_under(prefix), prefix)
         check_programs(prefix)
+        check_print_queue_module(prefix, args.work)
         holder = check_copyright(prefix)
         release_date = latest_release(prefix, args.version)
         check_version_output(prefix, args.version, holder)
