@@ -20,6 +20,7 @@ packages=(
   xvfb xdotool x11-utils x11-apps imagemagick python3 desktop-file-utils
   shared-mime-info libglib2.0-bin
   help2man lintian appstream bash-completion
+  libexif-dev
 )
 
 sudo_cmd=()

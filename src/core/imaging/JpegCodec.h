@@ -23,7 +23,9 @@ struct JpegDecodeOptions {
 // smoothing. Colour files give a 24-bit bitmap (BGR888); single-component
 // files, and every file when options.paletteDisplay is set, give an 8-bit
 // palette bitmap of at most 236 colours quantised by the library. CMYK files
-// are converted to RGB. Warnings are ignored; a fatal library error gives a
+// are converted to RGB. The bitmap stands upright by the EXIF Orientation
+// tag (a missing or broken EXIF block counts as upright), its resolution
+// turned with it. Warnings are ignored; a fatal library error gives a
 // null Bitmap and *error = "JPEG ｴﾗｰ #N" with the library's message number.
 Bitmap decodeJpeg(const QByteArray &data, const JpegDecodeOptions &options, QString *error);
 

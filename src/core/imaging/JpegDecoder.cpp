@@ -1,11 +1,14 @@
 #include "JpegCodec.h"
 
+#include "imaging/ExifOrientation.h"
 #include "pixels/ImageAllocation.h"
+#include "pixels/Orientation.h"
 #include "JpegSupport.h"
 
 #include <QList>
 
 #include <algorithm>
+#include <cstring>
 
 namespace zel {
 
@@ -59,6 +62,7 @@ bool readHeader(Decoder *d, const uchar *data, size_t size, bool paletteDisplay,
     d->progress.progress_monitor = countScans;
     c->progress = &d->progress;
     jpeg_mem_src(c, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(c, JPEG_APP0 + 1, 0xFFFF); // EXIF (and XMP) blocks
     jpeg_read_header(c, TRUE);
 
     c->scale_num = 1;
@@ -84,6 +88,16 @@ bool readHeader(Decoder *d, const uchar *data, size_t size, bool paletteDisplay,
     return true;
 }
 
+// The orientation in the first EXIF block; the library keeps the saved
+// markers until the decode ends.
+Orientation orientationOf(const jpeg_decompress_struct &c)
+{
+    for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+            return exifOrientation(m->data, m->data_length);
+    return Orientation::Upright;
+}
+
 bool startOutput(Decoder *d)
 {
     if (setjmp(d->err.jump))
@@ -92,10 +106,9 @@ bool startOutput(Decoder *d)
     return true;
 }
 
-// Reads every row; for a palette result also copies the colour map, which
-// the library frees when it finishes.
-bool readRows(Decoder *d, uchar *base, qsizetype bytesPerLine, bool cmyk, QRgb *table,
-              int *colours)
+// Reads every row into its upright place; for a palette result also copies
+// the colour map, which the library frees when it finishes.
+bool readRows(Decoder *d, UprightRows *upright, bool cmyk, QRgb *table, int *colours)
 {
     if (setjmp(d->err.jump))
         return false;
@@ -104,12 +117,21 @@ bool readRows(Decoder *d, uchar *base, qsizetype bytesPerLine, bool cmyk, QRgb *
     if (cmyk)
         cmykRow = (*c->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(c), JPOOL_IMAGE,
                                            c->output_width * 4, 1);
+    constexpr int kMaxRows = 16;
+    JSAMPROW rows[kMaxRows];
     while (c->output_scanline < c->output_height) {
-        uchar *line = base + qsizetype(c->output_scanline) * bytesPerLine;
-        JSAMPROW row = cmyk ? cmykRow[0] : line;
-        if (jpeg_read_scanlines(c, &row, 1) != 1)
+        // As many rows as the library gives in one call, all in one band.
+        const int y = int(c->output_scanline);
+        const int wanted = cmyk ? 1
+                                : std::min({kMaxRows, upright->bandHeight() - y % upright->bandHeight(),
+                                            int(c->output_height) - y});
+        for (int i = 0; i < wanted; ++i)
+            rows[i] = cmyk ? cmykRow[0] : upright->row(y + i);
+        const int got = int(jpeg_read_scanlines(c, rows, JDIMENSION(wanted)));
+        if (got == 0)
             break;
         if (cmyk) {
+            uchar *line = upright->row(y);
             // Adobe writes CMYK inverted (0 = full ink), which is what
             // nearly every CMYK JPEG in the wild is.
             const bool inverted = c->saw_Adobe_marker;
@@ -123,6 +145,8 @@ bool readRows(Decoder *d, uchar *base, qsizetype bytesPerLine, bool cmyk, QRgb *
                 line[3 * x + 2] = uchar((ink[0] * k + 127) / 255);
             }
         }
+        for (int i = 0; i < got; ++i)
+            upright->rowDone(y + i);
     }
     *colours = 0;
     if (c->quantize_colors) {
@@ -159,6 +183,7 @@ Bitmap decodeJpeg(const QByteArray &data, const JpegDecodeOptions &options, QStr
         return failed();
     const qint64 width = d.cinfo.output_width;
     const qint64 height = d.cinfo.output_height;
+    const Orientation orientation = orientationOf(d.cinfo);
     if (width * height > options.maxPixels) {
         if (error)
             *error = QStringLiteral("JPEG: %1 x %2 pixels is more than the limit of %3 pixels")
@@ -169,7 +194,9 @@ Bitmap decodeJpeg(const QByteArray &data, const JpegDecodeOptions &options, QStr
         return failed();
 
     const bool palette = output == Output::Palette;
-    QImage image = allocateImage(int(width), int(height),
+    const QSize stored{int(width), int(height)};
+    const QSize size = uprightSize(stored, orientation);
+    QImage image = allocateImage(size.width(), size.height(),
                                  palette ? QImage::Format_Indexed8 : QImage::Format_BGR888);
     if (image.isNull()) {
         if (error)
@@ -180,7 +207,8 @@ Bitmap decodeJpeg(const QByteArray &data, const JpegDecodeOptions &options, QStr
     // gets gray rows from the library itself).
     QRgb table[256];
     int colours = 0;
-    if (!readRows(&d, image.bits(), image.bytesPerLine(), output == Output::Cmyk, table, &colours))
+    UprightRows upright(image, orientation, stored);
+    if (!readRows(&d, &upright, output == Output::Cmyk, table, &colours))
         return failed();
 
     Bitmap result;
@@ -192,8 +220,9 @@ Bitmap decodeJpeg(const QByteArray &data, const JpegDecodeOptions &options, QStr
     }
     const double perMetre = d.cinfo.density_unit == 1 ? 1 / 0.0254 : d.cinfo.density_unit == 2 ? 100 : 0;
     if (perMetre > 0 && d.cinfo.X_density > 0 && d.cinfo.Y_density > 0) {
-        result.image.setDotsPerMeterX(qRound(d.cinfo.X_density * perMetre));
-        result.image.setDotsPerMeterY(qRound(d.cinfo.Y_density * perMetre));
+        const bool swap = swapsAxes(orientation);
+        result.image.setDotsPerMeterX(qRound((swap ? d.cinfo.Y_density : d.cinfo.X_density) * perMetre));
+        result.image.setDotsPerMeterY(qRound((swap ? d.cinfo.X_density : d.cinfo.Y_density) * perMetre));
     }
     return result;
 }

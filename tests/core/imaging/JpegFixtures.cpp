@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <libexif/exif-data.h>
 
 namespace {
 
@@ -77,6 +78,38 @@ QByteArray makeJpeg(const QImage &picture, JpegFixture kind, int quality)
 QByteArray referenceJpeg(const QImage &picture)
 {
     return compress(picture, JpegFixture::Colour, 90);
+}
+
+QByteArray withApp1(const QByteArray &jpeg, const QByteArray &payload)
+{
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+QByteArray exifBlock(int orientation, bool bigEndian)
+{
+    ExifData *data = exif_data_new();
+    const ExifByteOrder order = bigEndian ? EXIF_BYTE_ORDER_MOTOROLA : EXIF_BYTE_ORDER_INTEL;
+    exif_data_set_byte_order(data, order);
+    ExifEntry *entry = exif_entry_new();
+    exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+    exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+    exif_set_short(entry->data, order, ExifShort(orientation));
+    exif_entry_unref(entry);
+    unsigned char *bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    QByteArray block(reinterpret_cast<const char *>(bytes), qsizetype(size));
+    std::free(bytes);
+    exif_data_unref(data);
+    return block;
+}
+
+QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool bigEndian)
+{
+    return withApp1(jpeg, exifBlock(orientation, bigEndian));
 }
 
 QImage gradientPicture(int width, int height)

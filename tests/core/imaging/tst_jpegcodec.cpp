@@ -9,6 +9,22 @@ using namespace zel;
 
 namespace {
 
+// The picture turned as an EXIF Orientation says, by Qt's own transforms.
+QImage turned(const QImage &picture, int orientation)
+{
+    const QImage cw = picture.transformed(QTransform().rotate(90));
+    switch (orientation) {
+    case 2: return picture.mirrored(true, false);
+    case 3: return picture.mirrored(true, true);
+    case 4: return picture.mirrored(false, true);
+    case 5: return cw.mirrored(true, false);
+    case 6: return cw;
+    case 7: return cw.mirrored(false, true);
+    case 8: return picture.transformed(QTransform().rotate(270));
+    default: return picture;
+    }
+}
+
 // The largest difference of any channel of any pixel.
 int maxDifference(const QImage &a, const QImage &b)
 {
@@ -98,6 +114,7 @@ class TestJpegCodec : public QObject
 private slots:
     void decodesColourTo24Bit_data();
     void decodesColourTo24Bit();
+    void resolutionTurnsWithThePicture();
     void decodesGrayToPalette();
     void paletteDisplayQuantisesColour();
     void decodesAdobeCmyk();
@@ -114,23 +131,51 @@ private slots:
 void TestJpegCodec::decodesColourTo24Bit_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::newRow("baseline") << int(JpegFixture::Colour);
-    QTest::newRow("progressive") << int(JpegFixture::Progressive);
+    QTest::addColumn<int>("orientation"); // 0: no EXIF block
+    QTest::newRow("baseline") << int(JpegFixture::Colour) << 0;
+    QTest::newRow("progressive") << int(JpegFixture::Progressive) << 0;
+    // Every pixel in its place, across bands and tiles of the turn and
+    // their remainders.
+    for (int tag = 1; tag <= 8; ++tag)
+        QTest::addRow("baseline, orientation %d", tag) << int(JpegFixture::Colour) << tag;
+    QTest::newRow("progressive, orientation 6") << int(JpegFixture::Progressive) << 6;
+    QTest::newRow("CMYK, orientation 8") << int(JpegFixture::CmykAdobe) << 8;
+    QTest::newRow("CMYK, orientation 3") << int(JpegFixture::CmykAdobe) << 3;
 }
 
 void TestJpegCodec::decodesColourTo24Bit()
 {
     QFETCH(int, kind);
+    QFETCH(int, orientation);
     const QImage picture = gradientPicture(61, 47);
-    const QByteArray file = makeJpeg(picture, JpegFixture(kind), 95);
+    QByteArray file = makeJpeg(picture, JpegFixture(kind), 95);
+    if (orientation)
+        file = withOrientation(file, orientation);
     QString error;
     const Bitmap b = decodeJpeg(file, {}, &error);
     QVERIFY2(!b.isNull(), qPrintable(error));
     QCOMPARE(b.depth, 24);
     QCOMPARE(b.image.format(), QImage::Format_BGR888);
-    QCOMPARE(b.image.size(), QSize(61, 47));
-    QVERIFY(maxDifference(b.image, picture) <= 6);
+    const QImage expected = turned(picture, orientation);
+    QCOMPARE(b.image.size(), expected.size());
+    QVERIFY(maxDifference(b.image, expected) <= 6);
     QCOMPARE(liveJpegCodecs(), 0);
+}
+
+void TestJpegCodec::resolutionTurnsWithThePicture()
+{
+    // JFIF at 72 x 300 dots per inch, stored lying on its side.
+    QByteArray file = makeJpeg(gradientPicture(16, 8), JpegFixture::Colour, 90);
+    QVERIFY(file.mid(6, 5) == QByteArray("JFIF\0", 5));
+    file.replace(13, 5, QByteArray("\x01\x00\x48\x01\x2C", 5));
+    QString error;
+    const Bitmap asStored = decodeJpeg(file, {}, &error);
+    QCOMPARE(asStored.image.dotsPerMeterX(), 2835);
+    QCOMPARE(asStored.image.dotsPerMeterY(), 11811);
+    const Bitmap upright = decodeJpeg(withOrientation(file, 6), {}, &error);
+    QCOMPARE(upright.image.size(), QSize(8, 16));
+    QCOMPARE(upright.image.dotsPerMeterX(), 11811);
+    QCOMPARE(upright.image.dotsPerMeterY(), 2835);
 }
 
 void TestJpegCodec::decodesGrayToPalette()

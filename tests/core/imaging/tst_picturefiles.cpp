@@ -82,6 +82,60 @@ private:
     QSize m_size;
 };
 
+// Six flat blocks of 16 x 16 pixels, three across and two down, named by
+// letter; their gray levels lie 50 apart too.
+constexpr int kBlock = 16;
+const char kStoredBlocks[] = "ABC/DEF";
+
+QRgb blockColour(char name)
+{
+    switch (name) {
+    case 'A': return qRgb(255, 0, 45);    // gray 100
+    case 'B': return qRgb(255, 200, 145); // gray 200
+    case 'C': return qRgb(0, 0, 0);       // gray 0
+    case 'D': return qRgb(255, 255, 255); // gray 255
+    case 'E': return qRgb(0, 0, 150);     // gray 50
+    default: return qRgb(0, 255, 195);    // 'F', gray 150
+    }
+}
+
+QImage blocksPicture(const QString &layout)
+{
+    const QStringList rows = layout.split(QLatin1Char('/'));
+    QImage image(int(rows[0].size()) * kBlock, int(rows.size()) * kBlock, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, blockColour(char(rows[y / kBlock][x / kBlock].unicode())));
+    return image;
+}
+
+// The first block whose middle (8 x 8 pixels, away from JPEG's ringing at
+// the edges) is not on average the colour of its letter, or an empty text.
+QString misplacedBlock(const QImage &got, const QString &layout, bool gray)
+{
+    const QStringList rows = layout.split(QLatin1Char('/'));
+    if (got.size() != QSize(int(rows[0].size()) * kBlock, int(rows.size()) * kBlock))
+        return QStringLiteral("size %1 x %2").arg(got.width()).arg(got.height());
+    for (int by = 0; by < rows.size(); ++by)
+        for (int bx = 0; bx < rows[by].size(); ++bx) {
+            double sum[3] = {0, 0, 0};
+            for (int y = by * kBlock + 4; y < by * kBlock + 12; ++y)
+                for (int x = bx * kBlock + 4; x < bx * kBlock + 12; ++x) {
+                    const QRgb p = got.pixel(x, y);
+                    sum[0] += qRed(p);
+                    sum[1] += qGreen(p);
+                    sum[2] += qBlue(p);
+                }
+            const QRgb c = blockColour(char(rows[by][bx].unicode()));
+            const int level = (qRed(c) + qGreen(c) + qBlue(c)) / 3;
+            const int expected[3] = {gray ? level : qRed(c), gray ? level : qGreen(c), gray ? level : qBlue(c)};
+            for (int i = 0; i < 3; ++i)
+                if (std::abs(sum[i] / 64 - expected[i]) > 8)
+                    return QStringLiteral("block %1 at (%2, %3) is not %1").arg(rows[by][bx]).arg(bx).arg(by);
+        }
+    return QString();
+}
+
 } // namespace
 
 class TestPictureFiles : public QObject
@@ -93,6 +147,8 @@ private slots:
     void readsByKind();
     void readFailures_data();
     void readFailures();
+    void jpegComesInUpright_data();
+    void jpegComesInUpright();
     void writesBmpAt24Bits();
     void writesJpeg();
     void pngSuite_data();
@@ -222,6 +278,80 @@ void TestPictureFiles::readFailures()
     QString error;
     QVERIFY(readPictureFile(file, {}, &error).isNull());
     QCOMPARE(error, message.contains(QStringLiteral("%1")) ? message.arg(file) : message);
+}
+
+void TestPictureFiles::jpegComesInUpright_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("paletteDisplay");
+    QTest::addColumn<bool>("gray");
+    QTest::addColumn<QString>("upright"); // the blocks as they stand, stored as ABC/DEF
+    const QImage stored = blocksPicture(QString::fromLatin1(kStoredBlocks));
+    const QByteArray colour = makeJpeg(stored, JpegFixture::Colour, 100);
+    const QByteArray gray = makeJpeg(stored, JpegFixture::Gray, 100);
+    const QByteArray progressive = makeJpeg(stored, JpegFixture::Progressive, 100);
+    const char *const upright[] = {nullptr, "ABC/DEF", "CBA/FED", "FED/CBA", "DEF/ABC",
+                                   "AD/BE/CF", "DA/EB/FC", "FC/EB/DA", "CF/BE/AD"};
+    const char *const names[] = {nullptr, "none", "mirror horizontal", "rotate 180", "mirror vertical",
+                                 "transpose", "rotate 90 CW", "transverse", "rotate 270 CW"};
+    for (int tag = 1; tag <= 8; ++tag) {
+        QTest::addRow("%d %s", tag, names[tag]) << withOrientation(colour, tag) << false << false
+                                                << QString::fromLatin1(upright[tag]);
+        QTest::addRow("%d %s, big-endian", tag, names[tag]) << withOrientation(colour, tag, true) << false
+                                                            << false << QString::fromLatin1(upright[tag]);
+    }
+    QTest::newRow("6 on a palette display") << withOrientation(colour, 6) << true << false << "DA/EB/FC";
+    QTest::newRow("3 on a palette display") << withOrientation(colour, 3) << true << false << "FED/CBA";
+    QTest::newRow("8 gray") << withOrientation(gray, 8) << false << true << "CF/BE/AD";
+    QTest::newRow("2 gray") << withOrientation(gray, 2) << false << true << "CBA/FED";
+    QTest::newRow("7 progressive") << withOrientation(progressive, 7) << false << false << "FC/EB/DA";
+    // Where phones and editors put it: after a JFIF segment, or after an
+    // XMP block that is an APP1 segment too.
+    const int jfifEnd = 4 + ((uchar(colour[4]) << 8) | uchar(colour[5]));
+    QTest::newRow("6 after JFIF") << colour.left(jfifEnd) + withOrientation(colour.left(2) + colour.mid(jfifEnd), 6).mid(2)
+                                  << false << false << "DA/EB/FC";
+    QTest::newRow("6 after XMP")
+        << withApp1(withOrientation(colour, 6), QByteArray("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>", 42))
+        << false << false << "DA/EB/FC";
+    // No EXIF, or EXIF that says nothing usable: as stored.
+    QTest::newRow("no EXIF") << colour << false << false << "ABC/DEF";
+    QTest::newRow("EXIF header alone") << withApp1(colour, QByteArray("Exif\0\0", 6)) << false << false
+                                       << "ABC/DEF";
+    QTest::newRow("EXIF of noise") << withApp1(colour, QByteArray("Exif\0\0", 6) + QByteArray(200, '\xA5'))
+                                   << false << false << "ABC/DEF";
+    QByteArray looping = exifBlock(6);
+    looping.replace(10, 4, QByteArray("\x00\x00\x00\x00", 4)); // the directory at the byte-order mark
+    QTest::newRow("EXIF directory at its own header") << withApp1(colour, looping) << false << false << "ABC/DEF";
+    QByteArray far = exifBlock(6);
+    far.replace(10, 4, QByteArray("\xF0\xFF\xFF\x7F", 4)); // far beyond the block
+    QTest::newRow("EXIF directory beyond the block") << withApp1(colour, far) << false << false << "ABC/DEF";
+    QTest::newRow("EXIF cut in its directory") << withApp1(colour, exifBlock(6).left(19)) << false << false
+                                               << "ABC/DEF";
+    QTest::newRow("Orientation 0") << withOrientation(colour, 0) << false << false << "ABC/DEF";
+    QTest::newRow("Orientation 9") << withOrientation(colour, 9) << false << false << "ABC/DEF";
+    QTest::newRow("Orientation 65535") << withOrientation(colour, 65535) << false << false << "ABC/DEF";
+    QTest::newRow("EXIF without the Exif name") << withApp1(colour, exifBlock(6).mid(6)) << false << false
+                                                << "ABC/DEF";
+}
+
+// Every way a picture is turned, wherever its EXIF block lies; a broken
+// block never fails the picture.
+void TestPictureFiles::jpegComesInUpright()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, paletteDisplay);
+    QFETCH(bool, gray);
+    QFETCH(QString, upright);
+    const QString name = path(QStringLiteral("phone.jpg"));
+    QVERIFY(writeFile(name, file));
+    JpegDecodeOptions options;
+    options.paletteDisplay = paletteDisplay;
+    QString error;
+    const Bitmap b = readPictureFile(name, options, &error);
+    QVERIFY2(!b.isNull(), qPrintable(error));
+    QCOMPARE(b.depth, paletteDisplay || gray ? 8 : 24);
+    const QString misplaced = misplacedBlock(b.image, upright, gray);
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
 }
 
 void TestPictureFiles::writesBmpAt24Bits()
