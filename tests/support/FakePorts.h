@@ -15,7 +15,7 @@ class ScriptedDialogs : public Dialogs
 public:
     std::deque<QString> files;             // answers to chooseFile; "" = cancel
     std::deque<int> filters;               // the filter chosen with each file (0 if none)
-    std::deque<Answer> answers;            // answers to askYesNoCancel
+    std::deque<Answer> answers;            // answers to askYesNoCancel and askYesNo
     std::deque<std::optional<Colour>> colours;
 
     QList<FileRequest> fileRequests;
@@ -42,6 +42,16 @@ public:
         questions << caption + QLatin1Char('|') + text;
         if (answers.empty())
             return Answer::Cancel;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    // No when the script has no answer left: the box has no Cancel.
+    Answer askYesNo(const QString &caption, const QString &text) override
+    {
+        questions << caption + QLatin1Char('|') + text;
+        if (answers.empty())
+            return Answer::No;
         const Answer answer = answers.front();
         answers.pop_front();
         return answer;

@@ -44,6 +44,7 @@ QString DocumentCommands::fileMessage(const QString &path, const char *ending)
 void DocumentCommands::NewDocument()
 {
     Scene &scene = m_document.scene();
+    m_document.setRestored(false);
     m_document.history().ClearHistory();
     scene.removeAllParts();
     scene.setFrameSize(520, 392);
@@ -93,6 +94,18 @@ bool DocumentCommands::openFile(const QString &path)
     return true;
 }
 
+void DocumentCommands::restoreDocument(const DocumentContents &contents, const QString &fileName)
+{
+    NewDocument();
+    loadDocumentContents(m_document.scene(), contents);
+    m_document.setCurrentFileName(fileName);
+    if (fileName.isEmpty())
+        m_document.setUntitledTitle();
+    else
+        m_document.setNamedTitle();
+    m_document.setRestored(true);
+}
+
 void DocumentCommands::SaveItemClick()
 {
     if (m_document.scene().isEmpty())
@@ -122,15 +135,22 @@ bool DocumentCommands::SaveDocument()
     switch (saveDocumentFile(m_document.CurrentFileName(), m_document.scene())) {
     case SaveError::Create:
         m_dialogs.showMessage(fileMessage(">の作成に失敗しました"));
+        if (m_saved)
+            m_saved(false);
         return false;
     case SaveError::Write:
         m_dialogs.showMessage(fileMessage(">の書き込みに失敗しました"));
+        if (m_saved)
+            m_saved(false);
         return false;
     case SaveError::None:
         break;
     }
+    m_document.setRestored(false);
     m_document.history().ClearHistory();
     m_document.setNamedTitle();
+    if (m_saved)
+        m_saved(true);
     return true;
 }
 

@@ -9,6 +9,7 @@
 namespace zel {
 
 class DocumentState;
+struct DocumentContents;
 
 extern const char *const kDocumentFilter;
 
@@ -27,6 +28,10 @@ public:
     // Opens a chosen file (also what dropping a document on the window
     // does). A file that cannot be opened or read changes nothing.
     bool openFile(const QString &path);
+    // Puts a document kept in a recovery copy in place of the open one,
+    // under the name it had (empty: untitled). It counts as modified until
+    // it is saved or replaced.
+    void restoreDocument(const DocumentContents &contents, const QString &fileName);
     void SaveItemClick();
     void SaveAsItemClick();
     // Writes the scene to CurrentFileName; true when the file is complete.
@@ -41,6 +46,8 @@ public:
     // Called whenever New or Open has put a new document in place of the
     // old one: a window shows it afresh.
     void onDocumentReplaced(std::function<void()> replaced) { m_replaced = std::move(replaced); }
+    // Called after every save with whether the file was written.
+    void onSaved(std::function<void(bool written)> saved) { m_saved = std::move(saved); }
 
 private:
     QString fileMessage(const char *ending) const;
@@ -49,6 +56,7 @@ private:
     DocumentState &m_document;
     Dialogs &m_dialogs;
     std::function<void()> m_replaced;
+    std::function<void(bool)> m_saved;
 };
 
 } // namespace zel

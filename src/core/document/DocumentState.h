@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace zel {
 
 // The open document: the scene with its menu state, the edit history, the
@@ -35,11 +37,18 @@ public:
 
     // The full path of the document's file; empty while untitled.
     const QString &CurrentFileName() const { return m_currentFileName; }
-    void setCurrentFileName(const QString &path) { m_currentFileName = path; }
+    void setCurrentFileName(const QString &path);
 
-    // Modified exactly while there is something to undo since it was
-    // opened or saved.
-    bool isModified() const { return m_history.HistoryPos() > 0; }
+    // Modified while there is something to undo since it was opened or
+    // saved, and while it is a document restored from a recovery copy: that
+    // one is modified until it is saved or replaced, whatever undo does.
+    bool isModified() const { return m_restored || m_history.HistoryPos() > 0; }
+    bool isRestored() const { return m_restored; }
+    void setRestored(bool restored);
+
+    // Called after every change of the history, the file name or the
+    // restored mark: whatever may change what the document is or is called.
+    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
 
     // "Zelvane": the window title's start and the close prompt's caption.
     static QString productName() { return QStringLiteral("Zelvane"); }
@@ -56,6 +65,8 @@ private:
     EditCommands m_edit;
     PictureCommands m_pictures;
     QString m_currentFileName;
+    bool m_restored = false;
+    std::function<void()> m_changed;
 };
 
 } // namespace zel

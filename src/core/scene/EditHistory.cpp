@@ -46,6 +46,7 @@ void EditHistory::append(HistoryEntry entry)
         FreeHistoryEntry(count() - 1);
     m_entries.push_back(std::move(entry));
     ++m_historyPos;
+    changed();
 }
 
 void EditHistory::AddHistoryEntry(quint8 type, qint32 value1, qint32 value2, qint32 value3,
@@ -87,12 +88,14 @@ void EditHistory::FreeHistoryEntry(int index)
     // Freeing an applied entry must not leave the position past the end.
     if (index < m_historyPos)
         --m_historyPos;
+    changed();
 }
 
 void EditHistory::ClearHistory()
 {
     m_entries.clear();
     m_historyPos = 0;
+    changed();
 }
 
 bool EditHistory::undo(Scene &scene)
@@ -140,6 +143,7 @@ bool EditHistory::undo(Scene &scene)
         scene.SetGrayscale(e.Value1);
         break;
     }
+    changed();
     return true;
 }
 
@@ -191,6 +195,7 @@ bool EditHistory::redo(Scene &scene)
         break;
     }
     ++m_historyPos;
+    changed();
     return true;
 }
 

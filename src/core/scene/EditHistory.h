@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace zel {
@@ -70,12 +71,22 @@ public:
     QString undoCaption() const;
     QString redoCaption() const;
 
+    // Called after every change of the entries or the position.
+    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+
 private:
     void append(HistoryEntry entry);
     static QString actionText(const HistoryEntry &entry);
 
+    void changed() const
+    {
+        if (m_changed)
+            m_changed();
+    }
+
     std::vector<HistoryEntry> m_entries;
     int m_historyPos = 0;
+    std::function<void()> m_changed;
 };
 
 } // namespace zel

@@ -55,6 +55,8 @@ public:
     virtual QString chooseFile(FileRequest &request) = 0;
     // Yes/No/Cancel question without an icon, Yes the default.
     virtual Answer askYesNoCancel(const QString &caption, const QString &text) = 0;
+    // Yes/No question without Cancel and without an icon, Yes the default.
+    virtual Answer askYesNo(const QString &caption, const QString &text) = 0;
     // A plain message with an OK button.
     virtual void showMessage(const QString &text) = 0;
     // The program's general error display, for errors a command does not handle.

@@ -125,6 +125,15 @@ Answer QtDialogs::askYesNoCancel(const QString &caption, const QString &text)
     }
 }
 
+Answer QtDialogs::askYesNo(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    // Escape and the close button are No, the box's only other answer.
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 void QtDialogs::showMessage(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_owner ? m_owner->windowTitle() : QString(), text,

@@ -13,6 +13,7 @@ public:
     explicit QtDialogs(QWidget *owner) : m_owner(owner) {}
     QString chooseFile(FileRequest &request) override;
     Answer askYesNoCancel(const QString &caption, const QString &text) override;
+    Answer askYesNo(const QString &caption, const QString &text) override;
     void showMessage(const QString &text) override;
     void showError(const QString &text) override;
     std::optional<Colour> chooseColour(Colour initial) override;
