@@ -7,6 +7,10 @@ the file dialog, moves the top one with the Move command and the arrow keys,
 saves the document through Save As, exports the picture, quits; starts the
 program again, reopens the document through the dialog, previews another
 part in the selection dialog and cancels it, exports again and quits.
+Then edits a new document, kills the program (kill -9) once its recovery
+copy is written, starts it again (naming the saved document, which must not
+open), answers Yes to the offer, saves, and compares the bytes with those
+"zelvane-cli compose" writes for the same parts; a last start asks nothing.
 
 The exported pictures must equal, pixel for pixel, both the composite
 worked out here and "zelvane-cli render" of the saved document, and
@@ -40,6 +44,8 @@ SAVE_DIALOG = '^名前を付けて保存$'
 PASTE_DIALOG = '^ﾌｧｲﾙから貼り付け$'
 EXPORT_DIALOG = '^ﾋﾞｯﾄﾏｯﾌﾟとしてﾌｧｲﾙに保存$'
 SELECT_DIALOG = '^部品選択$'
+# The start-up question about work a killed program left.
+RECOVERY_QUESTION = '^Zelvane$'
 
 # The keyboard move: 3 single steps and 9 Shift steps of 8 to the right,
 # 2 single steps and 5 Shift steps down.
@@ -60,7 +66,7 @@ class Session:
 
     def prepare(self):
         shutil.rmtree(self.work, ignore_errors=True)
-        for sub in ('home', 'runtime', 'files', 'shots'):
+        for sub in ('home', 'runtime', 'files', 'shots', 'state'):
             os.makedirs(os.path.join(self.work, sub))
         os.chmod(os.path.join(self.work, 'runtime'), 0o700)
         self.sky = pictures.sky_picture()
@@ -88,18 +94,19 @@ class Session:
             'HOME': os.path.join(self.work, 'home'),
             'XDG_CONFIG_HOME': os.path.join(self.work, 'home', '.config'),
             'XDG_RUNTIME_DIR': os.path.join(self.work, 'runtime'),
+            'XDG_STATE_HOME': os.path.join(self.work, 'state'),
         })
         for name in ('XDG_SESSION_TYPE', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORMTHEME',
                      'DBUS_SESSION_BUS_ADDRESS'):
             env.pop(name, None)
         return env
 
-    def start_program(self, *arguments):
+    def start_program(self, *arguments, first_window='^Zelvane - '):
         self.runs += 1
         self.program = Program([self.args.program, *arguments], self.program_env(),
                                os.path.join(self.work, f'zelvane-{self.runs}.log'),
                                cwd=os.path.join(self.work, 'files'))
-        self.main = self.desktop.find_window('^Zelvane - ', self.program.pid, timeout=30)
+        self.main = self.desktop.find_window(first_window, self.program.pid, timeout=30)
         # Keep the pointer off the window so that no menu opens under it.
         self.desktop.move_pointer(1279, 1023)
         self.desktop.focus(self.main)
@@ -289,7 +296,76 @@ class Session:
         self.start_program(os.path.basename(self.document))
         self.expect_title('Zelvane - ' + self.document)
         self.quit()
+        self.recover_after_kill()
         self.open_from_the_desktop()
+
+    def recovery_copies(self):
+        state = os.path.join(self.work, 'state', 'zelvane')
+        if not os.path.isdir(state):
+            return []
+        return [os.path.join(state, slot, 'copy.bmh') for slot in os.listdir(state)
+                if os.path.isfile(os.path.join(state, slot, 'copy.bmh'))]
+
+    def recover_after_kill(self):
+        """The work of a killed program comes back exactly, once."""
+        self.start_program()
+        self.expect_title(UNTITLED)
+        self.paste_from_file(self.sky_path)
+        self.paste_from_file(self.flower_path)
+        self.move_top_part()
+
+        # The copy is a document the command line reads, the move in it.
+        def copy_with_move():
+            for copy in self.recovery_copies():
+                done = subprocess.run([self.args.cli, 'info', copy], capture_output=True, timeout=60)
+                if done.returncode == 0 and json.loads(done.stdout)['parts'][0]['left'] == MOVED_TO[0]:
+                    return copy
+            return None
+        wait_until('the recovery copy of the moved part', copy_with_move, 15)
+        self.program.process.send_signal(signal.SIGKILL)
+        self.program.stop()
+        self.program = None
+
+        # Restored in place of the document named on the command line.
+        self.start_program(os.path.basename(self.document), first_window=RECOVERY_QUESTION)
+        question = self.main
+        self.shot('recovery-question', question)
+        self.desktop.focus(question)
+        self.desktop.key('Return')  # はい, the default button
+        self.desktop.wait_window_gone(question, self.program.pid, 'the recovery question')
+        self.main = self.desktop.find_window('^Zelvane - ', self.program.pid, timeout=30)
+        self.desktop.move_pointer(1279, 1023)
+        self.desktop.focus(self.main)
+        self.expect_title(UNTITLED)
+        self.shot('recovered')
+        recovered = self.file('recovered.BMH')
+        self.menu_command('alt+f', 's')  # 上書き保存(&S): untitled, so through Save As
+        self.through_file_dialog(SAVE_DIALOG, recovered)
+        self.expect_title('Zelvane - ' + recovered)
+        wait_until('the saved document to replace the recovery copy',
+                   lambda: not self.recovery_copies(), 10)
+        self.quit()
+        if os.listdir(os.path.join(self.work, 'state', 'zelvane')):
+            raise Failure('a clean exit left recovery files behind')
+
+        expected = self.file('composed-by-cli.BMH')
+        self.cli('compose', expected, '--size', '514x386', '--part', self.sky_path,
+                 '--part', f'{self.flower_path}@{MOVED_TO[0]},{MOVED_TO[1]}')
+        with open(recovered, 'rb') as saved, open(expected, 'rb') as composed:
+            saved_bytes, composed_bytes = saved.read(), composed.read()
+        if saved_bytes != composed_bytes:
+            at = next((i for i, (a, b) in enumerate(zip(saved_bytes, composed_bytes)) if a != b),
+                      min(len(saved_bytes), len(composed_bytes)))
+            raise Failure(f'the recovered document ({len(saved_bytes)} bytes) differs from the '
+                          f'composed one ({len(composed_bytes)} bytes) at byte {at}')
+
+        # Nothing is left to offer.
+        self.start_program()
+        self.expect_title(UNTITLED)
+        asked = [w for w in self.desktop.windows_of(self.program.pid) if w != self.main]
+        if asked:
+            raise Failure(f'a start after the recovery showed {[self.desktop.title(w) for w in asked]}')
+        self.quit()
 
     def open_from_the_desktop(self):
         """gio opens the document with the program its desktop entry and

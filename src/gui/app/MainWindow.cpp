@@ -12,6 +12,7 @@
 #include "dialogs/SizeCommands.h"
 #include "dialogs/SizeDialogs.h"
 
+#include "document/RecoveryCopy.h"
 #include "imaging/PictureFiles.h"
 
 #include <QAction>
@@ -92,6 +93,10 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     m_printPorts.showMessage = [this](const QString &text) { m_dialogs.showMessage(text); };
     m_printPorts.dialogParent = this;
     m_document.onDocumentReplaced([this] { resetView(); });
+    if (ports.recovery) {
+        m_recovery = std::make_unique<RecoveryCopy>(m_state, *ports.recovery);
+        m_document.onSaved([this](bool written) { m_recovery->saveFinished(written); });
+    }
     // Keys must reach a move in progress wherever the focus is.
     qApp->installEventFilter(this);
 }
@@ -336,10 +341,18 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (m_document.FormClose())
+    if (m_document.FormClose()) {
         event->accept();
-    else
+        if (m_recovery)
+            m_recovery->finish();
+    } else {
         event->ignore();
+    }
+}
+
+bool MainWindow::offerRecovery()
+{
+    return m_recovery && m_recovery->offerLeftCopy(m_dialogs, m_document);
 }
 
 bool MainWindow::isPreviewShown() const

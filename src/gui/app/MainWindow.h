@@ -25,6 +25,8 @@ namespace zel {
 
 class Canvas;
 class EditorView;
+class RecoveryCopy;
+class RecoveryStore;
 class TAboutDlg;
 class TForm2;
 class TForm6;
@@ -41,6 +43,8 @@ struct WindowPorts {
     // if empty. Given together.
     PrinterPort *printer = nullptr;
     PrintDialogPort *printDialog = nullptr;
+    // Where recovery copies of the document are kept; none kept if empty.
+    RecoveryStore *recovery = nullptr;
 };
 
 // The one window: the scene in its frame inside a scrolling area, the menu
@@ -82,6 +86,12 @@ public:
     // Opens a document given at start-up, with Open's messages; the window
     // stays untitled when it cannot.
     void openAtStart(const QString &path) { m_document.openFile(path); }
+    // At start-up, before anything else opens: offers a document that a
+    // program no longer running left in a recovery copy. True when it was
+    // restored.
+    bool offerRecovery();
+    // Null when no recovery copies are kept.
+    RecoveryCopy *recoveryCopy() const { return m_recovery.get(); }
 
 protected:
     bool event(QEvent *event) override;
@@ -150,6 +160,7 @@ private:
     std::unique_ptr<PrintController> m_print;
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm7> m_form7;
+    std::unique_ptr<RecoveryCopy> m_recovery;
     TAboutDlg *m_aboutDlg1 = nullptr;
     std::function<void(const QPoint &)> m_setCursorPos;
     std::optional<QPoint> m_placedPointer; // where a keyboard step put the pointer (canvas)

@@ -2,6 +2,7 @@
 #include "Translation.h"
 
 #include "dialogs/VersionInfo.h"
+#include "document/RecoveryStore.h"
 #include "fileio/NativePath.h"
 
 #include <QApplication>
@@ -77,7 +78,7 @@ int main(int argc, char *argv[])
     // installed by cmake/Packaging.cmake.
     QGuiApplication::setDesktopFileName(QStringLiteral(ZELVANE_APP_ID));
     zel::installJapaneseTranslation(app);
-    // Zelvane keeps nothing between runs. Qt's own dialogs would remember
+    // Zelvane keeps no settings between runs. Qt's own dialogs would remember
     // folders and layouts in the user's settings; give them a folder that
     // goes away with the process instead.
     QTemporaryDir scratchSettings;
@@ -85,11 +86,18 @@ int main(int argc, char *argv[])
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratchSettings.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratchSettings.path());
     }
-    zel::MainWindow window;
+    // The one thing kept between runs: the work of a program that died.
+    zel::RecoveryStore recovery(zel::RecoveryStore::defaultFolder());
+    zel::WindowPorts ports;
+    ports.recovery = &recovery;
+    zel::MainWindow window(ports);
+    // Asked before anything else opens; a restored document takes the place
+    // of one named on the command line.
+    const bool restored = window.offerRecovery();
     window.show();
     // A document named on the command line (as the file manager hands it
     // over) opens as Open opens it; the name is taken byte for byte.
-    if (argc == 2)
+    if (argc == 2 && !restored)
         window.openAtStart(QDir::current().absoluteFilePath(zel::decodePath(QByteArray(argv[1]))));
     return app.exec();
 }
