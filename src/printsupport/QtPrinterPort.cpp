@@ -82,7 +82,9 @@ QStringList QtPrinterPort::printerNames() const
 
 bool QtPrinterPort::selectPrinter(const QString &name)
 {
-    if (name.isEmpty() || !printerNames().contains(name))
+    // The PDF printer can always be had again, as when page setup's Cancel
+    // goes back to it from a print queue.
+    if (name.isEmpty() || (name != kPdfPrinterName && !printerNames().contains(name)))
         return false;
     if (name == kPdfPrinterName) {
         if (!m_pdfPrinter)

@@ -81,6 +81,11 @@ public:
     // Shows the printers there are, the current one selected, and makes the
     // user's choice current. False when the user cancels.
     virtual bool choosePrinter() = 0;
+    // The current printer's name, to make it current again later.
+    virtual QString currentPrinter() const = 0;
+    // Makes the named printer current again, as page setup's Cancel does
+    // after another was chosen. False when there is none of that name.
+    virtual bool selectPrinter(const QString &name) = 0;
 };
 
 } // namespace zel

@@ -59,6 +59,9 @@ void TForm3::buildControls()
     ComboBox1 = new QComboBox(GroupBox1);
     ComboBox1->setGeometry(96, 18, 293, 22);
     ComboBox1->setMaxVisibleItems(12);
+    // Styles that drop the list over the current item, as Fusion does, show
+    // as many rows as the screen holds instead.
+    ComboBox1->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     Label1->setBuddy(ComboBox1);
     Label2 = new QLabel(QStringLiteral("給紙方法(&S):"), GroupBox1);
     Label2->setGeometry(12, 50, 80, 16);
@@ -154,6 +157,8 @@ void TForm3::showEvent(QShowEvent *event)
 void TForm3::FormShow()
 {
     m_comboHandlerAttached = false;
+    m_showing = Showing{m_printerChooser ? m_printerChooser->currentPrinter() : QString(),
+                        m_settings, m_papers};
     ReadPrinterDevMode(m_printer, Working.savedDevMode);
     Working.workingDevMode = Working.savedDevMode;
     RadioItems[Working.portrait ? 0 : 1]->setChecked(true);
@@ -229,7 +234,27 @@ void TForm3::Button1Click()
 
 void TForm3::Button2Click()
 {
+    restorePrinterOfShowing();
     WritePrinterDevMode(m_printer, Working.savedDevMode);
+}
+
+void TForm3::restorePrinterOfShowing()
+{
+    if (!m_showing || !m_showing->otherPrinterChosen || !m_printerChooser)
+        return;
+    // A printer that has gone in the meantime cannot be had back: then the
+    // chosen one stays, with its own device mode as it was chosen.
+    if (!m_printerChooser->selectPrinter(m_showing->printer)) {
+        Working.savedDevMode = m_devModeOfChosen;
+        return;
+    }
+    m_showing->otherPrinterChosen = false;
+    m_settings = m_showing->settings;
+    m_papers = m_showing->papers;
+    m_paperCombo->clear();
+    for (const QString &name : m_papers.names)
+        m_paperCombo->addItem(name);
+    m_paperCombo->setCurrentIndex(PaperAtShowing);
 }
 
 void TForm3::reject()
@@ -238,19 +263,27 @@ void TForm3::reject()
     QDialog::reject();
 }
 
+void TForm3::done(int result)
+{
+    QDialog::done(result); // every way of closing ends here
+    m_showing.reset();
+}
+
 void TForm3::Button3Click()
 {
     if (!m_printerChooser || !m_printerChooser->choosePrinter())
         return;
     if (!FollowCurrentPrinter(m_settings, m_papers, m_printer, *m_paperCombo, m_showMessage))
         return;
-    // From now on the dialog works on the new printer: Cancel puts back its
-    // device mode as it was chosen, and its current paper is the working one.
-    ReadPrinterDevMode(m_printer, Working.savedDevMode);
-    Working.workingDevMode = Working.savedDevMode;
-    PaperAtShowing = ComboBox1->currentIndex();
-    if (PaperAtShowing >= 0 && PaperAtShowing < m_papers.size()) {
-        const PaperSize &size = m_papers.sizes[size_t(PaperAtShowing)];
+    // From now on the dialog works on the new printer, from its current
+    // paper; Cancel goes back to the printer of the showing.
+    if (m_showing)
+        m_showing->otherPrinterChosen = true;
+    ReadPrinterDevMode(m_printer, Working.workingDevMode);
+    m_devModeOfChosen = Working.workingDevMode;
+    const int paper = ComboBox1->currentIndex();
+    if (paper >= 0 && paper < m_papers.size()) {
+        const PaperSize &size = m_papers.sizes[size_t(paper)];
         const qint32 width = Working.portrait ? size.width : size.length;
         const qint32 height = Working.portrait ? size.length : size.width;
         Working.paperWidth = float(width) / 10.0f;

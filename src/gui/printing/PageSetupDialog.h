@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
 class QComboBox;
@@ -48,7 +49,8 @@ struct WorkingPageSettings {
 // The page setup dialog ("ﾍﾟｰｼﾞ設定"): paper from the printer's list,
 // orientation, four margins and a miniature of the page. Paper and
 // orientation changes reach the printer's device mode at once; every way of
-// closing other than OK (Cancel, Esc, the close box) puts it back.
+// closing other than OK (Cancel, Esc, the close box) puts it back, and puts
+// back the printer of the showing when the printer setup chose another.
 class TForm3 : public QDialog
 {
     Q_OBJECT
@@ -60,8 +62,7 @@ public:
     ~TForm3() override;
 
     WorkingPageSettings Working;
-    // The paper selection that closing other than with OK puts back. Another
-    // printer chosen in the dialog replaces it, with the list it indexes.
+    // The paper selection that closing other than with OK puts back.
     int PaperAtShowing = -1;
 
     QLabel *Image1 = nullptr;
@@ -95,14 +96,26 @@ public:
 
 public slots:
     void reject() override;
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // What the showing began with, for closing other than with OK after
+    // another printer was chosen: that printer is made current again with
+    // its paper list, and the page settings get back the printer they name.
+    struct Showing {
+        QString printer;
+        PageSettings settings;
+        PaperList papers;
+        bool otherPrinterChosen = false;
+    };
+
     void buildControls();
     void Button1Click();
+    void restorePrinterOfShowing();
 
     PageSettings &m_settings;
     PaperList &m_papers;
@@ -112,6 +125,8 @@ private:
     std::unique_ptr<QtPaperCombo> m_paperCombo;
     QButtonGroup *m_orientation = nullptr;
     bool m_comboHandlerAttached = true;
+    std::optional<Showing> m_showing;
+    DevMode m_devModeOfChosen; // the chosen printer's, as it was chosen
 };
 
 // The page setup command: follows a change of printer, shows the dialog on

@@ -53,4 +53,14 @@ bool QtPrinterChooser::choosePrinter()
     return m_printer.selectPrinter(dialog.chosenPrinter());
 }
 
+QString QtPrinterChooser::currentPrinter() const
+{
+    return m_printer.deviceName();
+}
+
+bool QtPrinterChooser::selectPrinter(const QString &name)
+{
+    return m_printer.selectPrinter(name);
+}
+
 } // namespace zel

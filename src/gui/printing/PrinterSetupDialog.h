@@ -38,6 +38,8 @@ public:
     explicit QtPrinterChooser(QtPrinterPort &printer, QWidget *parent = nullptr);
     // False also when the chosen printer has gone in the meantime.
     bool choosePrinter() override;
+    QString currentPrinter() const override;
+    bool selectPrinter(const QString &name) override;
 
 private:
     QtPrinterPort &m_printer;

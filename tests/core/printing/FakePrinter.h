@@ -100,18 +100,44 @@ public:
 };
 
 // A printer setup that answers from a script: choose may make another
-// printer current and returns whether the user confirmed.
+// printer current and returns whether the user confirmed. On a fake
+// printer, each printer left by a choice can be selected again by name: it
+// comes back with the port and device mode it was left with.
 class ScriptedPrinterChooser : public PrinterChooserPort
 {
 public:
     std::function<bool()> choose;
+    FakePrinter *printer = nullptr;
+    bool selectSucceeds = true; // false: the printer has gone meanwhile
     int shown = 0;
+    QStringList selected; // names asked for by selectPrinter
 
     bool choosePrinter() override
     {
         ++shown;
+        if (printer)
+            m_left.insert(printer->device, {printer->port, printer->devMode});
         return choose && choose();
     }
+    QString currentPrinter() const override { return printer ? printer->device : QString(); }
+    bool selectPrinter(const QString &name) override
+    {
+        selected.append(name);
+        const auto left = m_left.constFind(name);
+        if (!printer || !selectSucceeds || left == m_left.cend())
+            return false;
+        printer->device = name;
+        printer->port = left->port;
+        printer->devMode = left->devMode;
+        return true;
+    }
+
+private:
+    struct Left {
+        QString port;
+        DevMode devMode;
+    };
+    QHash<QString, Left> m_left;
 };
 
 // A paper combo box without a widget.

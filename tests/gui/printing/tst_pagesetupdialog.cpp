@@ -5,6 +5,7 @@
 #include "printing/PageSetupDialog.h"
 #include "PrinterSettings.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -37,6 +38,7 @@ struct Fixture {
             FakePrinter::paperList({{QStringLiteral("A3"), kA3, 8},
                                     {QStringLiteral("A4"), kA4, 9},
                                     {QStringLiteral("B5"), kB5, 13}});
+        chooser.printer = &printer;
         RefreshPrinter(settings, printer);
         dialog = std::make_unique<TForm3>(settings, papers, printer, log.fn(), &chooser);
     }
@@ -87,6 +89,18 @@ void choosePaper(TForm3 &dialog, int index)
 qint64 miniatureKey(const TForm3 &dialog)
 {
     return dialog.Image1->pixmap().cacheKey();
+}
+
+// What the printer setup does when the user picks the printer "Second",
+// with A4 and B5, B5 current.
+bool chooseSecondPrinter(FakePrinter &printer)
+{
+    printer.device = QStringLiteral("Second");
+    printer.devMode.dmPaperSize = 13;
+    printer.devMode.dmOrientation = kDmPortrait;
+    printer.forms[FakePrinter::formsKey(printer.device, printer.port)] =
+        FakePrinter::paperList({{QStringLiteral("A4"), kA4, 9}, {QStringLiteral("B5"), kB5, 13}});
+    return true;
 }
 
 } // namespace
@@ -348,41 +362,169 @@ private slots:
             QCOMPARE(f.printer.formQueries, 1);
             QCOMPARE(d.Working.paperWidth, 297.0f);
         });
-        // Cancel still puts back the device mode of the showing.
+        // Cancel still puts back the device mode of the showing, on the
+        // printer that never changed.
         QCOMPARE(f.printer.devMode.dmOrientation, kDmPortrait);
+        QVERIFY(f.chooser.selected.isEmpty());
     }
 
     void printerChosenInTheDialogBringsItsPapers()
     {
         Fixture f;
-        f.chooser.choose = [&] {
-            f.printer.device = QStringLiteral("Second");
-            f.printer.devMode.dmPaperSize = 13;
-            f.printer.forms[FakePrinter::formsKey(f.printer.device, f.printer.port)] =
-                FakePrinter::paperList({{QStringLiteral("A4"), kA4, 9},
-                                        {QStringLiteral("B5"), kB5, 13}});
-            return true;
-        };
-        DevMode chosen;
+        f.chooser.choose = [&] { return chooseSecondPrinter(f.printer); };
         f.pageSetup([&](TForm3 &d) {
             chooseOrientation(d, 1);
             const qint64 before = miniatureKey(d);
             QTest::mouseClick(d.Button3, Qt::LeftButton);
-            chosen = f.printer.devMode;
             QCOMPARE(d.ComboBox1->count(), 2);
             QCOMPARE(d.ComboBox1->currentText(), QStringLiteral("B5"));
             QCOMPARE(d.Working.paperWidth, 257.0f); // turned: landscape
             QVERIFY(miniatureKey(d) != before);
             choosePaper(d, 0);
             QCOMPARE(f.printer.devMode.dmPaperSize, qint16(9));
+            QTest::mouseClick(d.Button1, Qt::LeftButton);
         });
-        // Cancel gives the new printer its own device mode back and leaves
-        // its current paper selected; the printer stays chosen.
-        QCOMPARE(f.printer.devMode, chosen);
-        QCOMPARE(f.dialog->ComboBox1->currentText(), QStringLiteral("B5"));
+        // OK keeps the new printer with the paper chosen on it.
+        QCOMPARE(f.printer.device, QStringLiteral("Second"));
+        QCOMPARE(f.printer.devMode.dmPaperSize, qint16(9));
         QCOMPARE(f.settings.deviceName, QStringLiteral("Second"));
-        QCOMPARE(f.settings.paperWidth, 182.0f);
+        QCOMPARE(f.settings.paperWidth, 297.0f);
+        QCOMPARE(f.settings.paperHeight, 210.0f);
+        QVERIFY(!f.settings.portrait);
+        QCOMPARE(f.dialog->ComboBox1->currentText(), QStringLiteral("A4"));
+        QCOMPARE(f.papers.count, 2);
+        QVERIFY(f.chooser.selected.isEmpty());
+    }
+
+    void cancelGoesBackToThePrinterOfTheShowing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("choices"); // printers chosen one after the other
+        QTest::newRow("Cancel button") << "button" << 1;
+        QTest::newRow("Esc") << "escape" << 1;
+        QTest::newRow("close box") << "close" << 1;
+        QTest::newRow("two printers chosen in turn") << "button" << 2;
+    }
+    void cancelGoesBackToThePrinterOfTheShowing()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, choices);
+        Fixture f;
+        const DevMode before = f.printer.devMode;
+        const PageSettings settingsBefore = f.settings;
+        f.chooser.choose = [&] {
+            if (f.printer.device == QStringLiteral("Second")) {
+                f.printer.device = QStringLiteral("Third");
+                f.printer.forms[FakePrinter::formsKey(f.printer.device, f.printer.port)] =
+                    FakePrinter::paperList({{QStringLiteral("A3"), kA3, 8}});
+                f.printer.devMode.dmPaperSize = 8;
+                return true;
+            }
+            return chooseSecondPrinter(f.printer);
+        };
+        const int result = f.pageSetup([&](TForm3 &d) {
+            chooseOrientation(d, 1); // written into the first printer
+            for (int i = 0; i < choices; ++i)
+                QTest::mouseClick(d.Button3, Qt::LeftButton);
+            choosePaper(d, 0);
+            typeMargin(d, 0, QStringLiteral("5"));
+            QVERIFY(f.printer.device != QStringLiteral("Fake Printer"));
+            if (how == QLatin1String("button"))
+                QTest::mouseClick(d.Button2, Qt::LeftButton);
+            else if (how == QLatin1String("escape"))
+                QTest::keyClick(&d, Qt::Key_Escape);
+            else
+                d.close();
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(f.chooser.selected, QStringList{QStringLiteral("Fake Printer")});
+        // The printer of the showing, with its device mode as it was then.
+        QCOMPARE(f.printer.device, QStringLiteral("Fake Printer"));
+        QCOMPARE(f.printer.port, QStringLiteral("LPT1:"));
+        QCOMPARE(f.printer.devMode, before);
+        // Its paper list, with the paper of the showing selected.
+        QCOMPARE(f.papers.count, 3);
+        QCOMPARE(f.papers.names, (QStringList{QStringLiteral("A3"), QStringLiteral("A4"),
+                                               QStringLiteral("B5")}));
+        QCOMPARE(f.dialog->ComboBox1->count(), 3);
+        QCOMPARE(f.dialog->ComboBox1->currentIndex(), 1);
+        // The page settings as they were.
+        QCOMPARE(f.settings.deviceName, settingsBefore.deviceName);
+        QCOMPARE(f.settings.port, settingsBefore.port);
+        QCOMPARE(f.settings.devMode, settingsBefore.devMode);
+        QCOMPARE(f.settings.paperWidth, 210.0f);
+        QCOMPARE(f.settings.paperHeight, 297.0f);
         QVERIFY(f.settings.portrait);
+        QCOMPARE(f.settings.margins[0], 20.0f);
+
+        // The next showing finds the printer unchanged: no list is read again.
+        const int queries = f.printer.formQueries;
+        f.pageSetup([](TForm3 &d) { QCOMPARE(d.ComboBox1->currentText(), QStringLiteral("A4")); });
+        QCOMPARE(f.printer.formQueries, queries);
+        QCOMPARE(f.chooser.selected.size(), 1);
+    }
+
+    void printerGoneMeanwhileKeepsTheChosenOne()
+    {
+        Fixture f;
+        f.chooser.choose = [&] { return chooseSecondPrinter(f.printer); };
+        f.chooser.selectSucceeds = false;
+        DevMode chosen;
+        f.pageSetup([&](TForm3 &d) {
+            QTest::mouseClick(d.Button3, Qt::LeftButton);
+            chosen = f.printer.devMode;
+            choosePaper(d, 0);
+            QVERIFY(f.printer.devMode != chosen);
+        });
+        QCOMPARE(f.chooser.selected, QStringList{QStringLiteral("Fake Printer")});
+        // The chosen printer gets its own device mode back and stays, with
+        // its list.
+        QCOMPARE(f.printer.device, QStringLiteral("Second"));
+        QCOMPARE(f.printer.devMode, chosen);
+        QCOMPARE(f.settings.deviceName, QStringLiteral("Second"));
+        QCOMPARE(f.dialog->ComboBox1->count(), 2);
+    }
+
+    void paperListDropsDownTwelveRows_data()
+    {
+        QTest::addColumn<int>("papers");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("48 papers") << 48 << 12;
+        QTest::newRow("120 papers") << 120 << 12;
+        QTest::newRow("13 papers") << 13 << 12;
+        QTest::newRow("12 papers") << 12 << 12;
+        QTest::newRow("5 papers") << 5 << 5;
+    }
+    void paperListDropsDownTwelveRows()
+    {
+        QFETCH(int, papers);
+        QFETCH(int, rows);
+        FakePrinter printer;
+        QList<std::tuple<QString, PaperSize, quint16>> forms;
+        for (int i = 0; i < papers; ++i)
+            forms.append({QStringLiteral("Paper %1").arg(i), kA4, quint16(100 + i)});
+        printer.devMode.dmPaperSize = qint16(100 + papers / 2); // mid-list, as a style centres it
+        printer.forms[FakePrinter::formsKey(printer.device, printer.port)] = FakePrinter::paperList(forms);
+        PageSettings settings;
+        PaperList list;
+        MessageLog log;
+        RefreshPrinter(settings, printer);
+        TForm3 dialog(settings, list, printer, log.fn(), nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QComboBox *combo = dialog.ComboBox1;
+        QCOMPARE(combo->count(), papers);
+        combo->showPopup();
+        QAbstractItemView *view = combo->view();
+        QTRY_VERIFY(view->isVisible());
+        int shown = 0;
+        for (int i = 0; i < papers; ++i)
+            if (view->viewport()->rect().contains(view->visualRect(combo->model()->index(i, 0))))
+                ++shown;
+        QCOMPARE(shown, rows);
+        QVERIFY(view->viewport()->rect().contains(
+            view->visualRect(combo->model()->index(combo->currentIndex(), 0))));
+        combo->hidePopup();
     }
 
     void comboKeepsItsSelectionOnShowing()
