@@ -1,6 +1,7 @@
 #include "PreviewWidgets.h"
 
 #include <QPainter>
+#include <QPen>
 #include <QPushButton>
 
 namespace zel {
@@ -63,6 +64,11 @@ void PreviewPageView::paintEvent(QPaintEvent *)
     }
     // Stretched as a whole, pixels dropped or repeated, not smoothed.
     painter.drawImage(rect(), m_image);
+    // The sheet's one-pixel frame would be dropped with the other pixels
+    // when the sheet is shrunk: it is drawn again at the view's own size.
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 } // namespace zel

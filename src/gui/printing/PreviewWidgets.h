@@ -24,7 +24,8 @@ public:
     QSize sizeHint() const override;
 };
 
-// The page view (Image1): shows one page image stretched to its own size.
+// The page view (Image1): shows one page image stretched to its own size,
+// with the sheet's black frame one pixel wide at every size.
 class PreviewPageView : public QWidget
 {
     Q_OBJECT

@@ -10,9 +10,12 @@
 #include "UiState.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
+
+#include <optional>
 
 using namespace zel;
 using namespace zel::test;
@@ -59,15 +62,19 @@ struct Fixture {
     FakeWindow window;
     std::unique_ptr<PrintController> controller;
 
-    explicit Fixture(const QSize &picture = QSize(643, 972))
+    // A picture of one colour when solid is given, else every pixel telling
+    // where it came from.
+    explicit Fixture(const QSize &picture = QSize(643, 972), std::optional<QRgb> solid = {})
     {
         printer.forms[FakePrinter::formsKey(printer.device, printer.port)] =
             FakePrinter::paperList({{QStringLiteral("A4"), PaperSize{2100, 2970}, 9}});
         ui.setTitle(QStringLiteral("Zelvane - (無題)"));
         scene.setBackgroundSize(picture);
-        scene.InsertPart(0, 0, picture.width(), picture.height(),
-                         Bitmap::fromImage(coordinatePicture(picture.width(), picture.height())),
-                         0, 0, 0);
+        QImage image = coordinatePicture(picture.width(), picture.height());
+        if (solid)
+            image.fill(*solid);
+        scene.InsertPart(0, 0, picture.width(), picture.height(), Bitmap::fromImage(image), 0, 0,
+                         0);
         PrintPorts ports;
         ports.printer = &printer;
         ports.printDialog = &dialog;
@@ -214,6 +221,55 @@ private slots:
         QCOMPARE(f.view().geometry(), PreviewViewRect(QSize(900, 1200), 210.0f, 297.0f));
         QVERIFY(f.view().width() > 282);
         QCOMPARE(f.shownAt(75, 75), coordinateColour(0, 971));
+    }
+
+    void sheetFrameAtEverySize_data()
+    {
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<QSize>("client");
+        for (int dpi : {96, 120, 144}) {
+            const QByteArray at = QByteArray::number(dpi) + " dpi, ";
+            QTest::newRow(at + "as laid out") << dpi << QSize(632, 432);
+            QTest::newRow(at + "small") << dpi << QSize(140, 120);
+            QTest::newRow(at + "narrow") << dpi << QSize(300, 900);
+            QTest::newRow(at + "larger than the sheet") << dpi << QSize(1400, 1900);
+        }
+    }
+    void sheetFrameAtEverySize()
+    {
+        QFETCH(int, dpi);
+        QFETCH(QSize, client);
+        ScreenDpiX = dpi;
+        ScreenDpiY = dpi;
+        const QRgb red = qRgb(255, 0, 0);
+        Fixture f(QSize(643, 972), red);
+        f.window.client->resize(client);
+        f.controller->PrintPreviewItemClick();
+        QVERIFY(f.view().isVisible());
+        const QImage shown = f.view().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), f.view().size());
+        const int w = shown.width();
+        const int h = shown.height();
+        for (int x = 0; x < w; ++x) {
+            QCOMPARE(shown.pixel(x, 0), qRgb(0, 0, 0));
+            QCOMPARE(shown.pixel(x, h - 1), qRgb(0, 0, 0));
+        }
+        for (int y = 0; y < h; ++y) {
+            QCOMPARE(shown.pixel(0, y), qRgb(0, 0, 0));
+            QCOMPARE(shown.pixel(w - 1, y), qRgb(0, 0, 0));
+        }
+        // Inside, the sheet's own pixels, none blended: white paper and the
+        // red cell from the margins on, the sheet's frame where the stretch
+        // repeats it.
+        const QRgb white = qRgb(255, 255, 255);
+        for (int y = 1; y < h - 1; ++y)
+            for (int x = 1; x < w - 1; ++x) {
+                const QRgb c = shown.pixel(x, y);
+                if (c != white && c != red && c != qRgb(0, 0, 0))
+                    QFAIL(qPrintable(QStringLiteral("(%1, %2) is #%3").arg(x).arg(y).arg(c, 6, 16)));
+            }
+        QCOMPARE(shown.pixel(w / 2, h / 2), red);
+        QCOMPARE(shown.pixel(w / 2, 1 + h / 100), white); // the top margin
     }
 
     void tooSmallAnAreaShowsNoPage()
