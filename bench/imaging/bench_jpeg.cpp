@@ -1,13 +1,21 @@
 // JPEG decoding and encoding of a 4000 x 3000 photo-like picture through our
 // code, beside djpeg and cjpeg (libjpeg-turbo-progs) on the same files in the
-// same run. Ratios: DecodeOurs / DecodeDjpeg, EncodeOurs / EncodeCjpeg. The
-// tools run through std::system, so ProcessStart (std::system("true")) is
-// measured too: it is part of their time but not of the work.
+// same run. The argument is the file's EXIF Orientation: 1 stands as stored,
+// 6 is a phone's portrait photo, 3000 x 4000 once upright. Ratios:
+// PasteOurs/N / DecodeDjpeg/N (a picture pasted from a file into a document,
+// the way the window's Paste from file does it), DecodeOurs/N / DecodeDjpeg/N
+// (the file alone), EncodeOurs / EncodeCjpeg. The tools run through
+// std::system, so ProcessStart (std::system("true")) is measured too: it is
+// part of their time but not of the work.
 //
 // Besides the wall time, every benchmark reports cpu_ms: the processor time
 // per iteration of this process and its children together, which a busy
 // machine disturbs far less than the wall time.
 
+#include "FakePorts.h"
+#include "JpegFixtures.h"
+
+#include "document/DocumentState.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/PictureFiles.h"
 
@@ -20,6 +28,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 using namespace zel;
@@ -54,12 +63,21 @@ struct Fixture {
     QTemporaryDir dir;
     QImage picture = photo();
     QString jpegPath = dir.filePath(QStringLiteral("photo.jpg"));
+    QString portraitPath = dir.filePath(QStringLiteral("portrait.jpg"));
     QString ppmPath = dir.filePath(QStringLiteral("photo.ppm"));
 
     Fixture()
     {
         if (!writePictureFile(jpegPath, picture, nullptr) || !picture.save(ppmPath, "PPM"))
             std::abort();
+        QFile plain(jpegPath), portrait(portraitPath);
+        if (!plain.open(QIODevice::ReadOnly) || !portrait.open(QIODevice::WriteOnly)
+            || portrait.write(withOrientation(plain.readAll(), 6)) <= 0)
+            std::abort();
+    }
+    const QString &file(benchmark::State &state) const
+    {
+        return state.range(0) == 6 ? portraitPath : jpegPath;
     }
     std::string path(const QString &name) const { return dir.filePath(name).toStdString(); }
 };
@@ -82,7 +100,8 @@ double cpuSeconds()
     return total;
 }
 
-// Counts processor time over the benchmark's loop, children included.
+// Counts processor time over the benchmark's loop, children included, less
+// the time between pause() and resume().
 class CpuMeter
 {
 public:
@@ -90,12 +109,24 @@ public:
     ~CpuMeter()
     {
         if (m_state.iterations() > 0)
-            m_state.counters["cpu_ms"] = 1000 * (cpuSeconds() - m_start) / double(m_state.iterations());
+            m_state.counters["cpu_ms"] = 1000 * (cpuSeconds() - m_start - m_paused) / double(m_state.iterations());
+    }
+    void pause()
+    {
+        m_state.PauseTiming();
+        m_pausedAt = cpuSeconds();
+    }
+    void resume()
+    {
+        m_paused += cpuSeconds() - m_pausedAt;
+        m_state.ResumeTiming();
     }
 
 private:
     benchmark::State &m_state;
     double m_start;
+    double m_paused = 0;
+    double m_pausedAt = 0;
 };
 
 void run(benchmark::State &state, const std::string &command)
@@ -117,17 +148,38 @@ void BM_DecodeOurs(benchmark::State &state)
     CpuMeter meter(state);
     for (auto _ : state) {
         QString error;
-        const Bitmap b = readPictureFile(f.jpegPath, {}, &error);
-        if (b.isNull())
+        const Bitmap b = readPictureFile(f.file(state), {}, &error);
+        if (b.isNull() || b.width() != (state.range(0) == 6 ? kHeight : kWidth))
             state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(b.image.constBits());
     }
 }
 
+// The file pasted into an empty document: read, decoded, turned upright,
+// made a part and recorded for undo. Making and closing the document are
+// left out.
+void BM_PasteOurs(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    test::ScriptedDialogs dialogs;
+    std::optional<DocumentState> document;
+    CpuMeter meter(state);
+    for (auto _ : state) {
+        meter.pause();
+        document.reset();
+        document.emplace();
+        meter.resume();
+        if (!document->pictures().PastePictureFile(dialogs, f.file(state)))
+            state.SkipWithError("paste failed");
+    }
+    if (document && document->scene().count() != 1)
+        state.SkipWithError("no part pasted");
+}
+
 void BM_DecodeDjpeg(benchmark::State &state)
 {
     Fixture &f = fixture();
-    const std::string command = "djpeg -outfile /dev/null '" + f.path(QStringLiteral("photo.jpg")) + "'";
+    const std::string command = "djpeg -outfile /dev/null '" + f.file(state).toStdString() + "'";
     CpuMeter meter(state);
     for (auto _ : state)
         run(state, command);
@@ -156,7 +208,8 @@ void BM_EncodeCjpeg(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_ProcessStart)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DecodeOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DecodeDjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PasteOurs)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DecodeOurs)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DecodeDjpeg)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EncodeOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EncodeCjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
