@@ -56,9 +56,10 @@ void transposeBand(QImage &upright, const uchar *band, qsizetype stride, int top
         for (int x = x0; x < x1; ++x) {
             uchar *out = bits + qsizetype(FlipColumns ? width - 1 - x : x) * bytesPerLine;
             const uchar *in = band + qsizetype(x) * Bytes;
-            if (FlipRows) {
-                uchar *to = out + qsizetype(height - 1 - top) * Bytes;
-                for (int i = 0; i < count; ++i, in += stride, to -= Bytes)
+            if (FlipRows) { // the band's last row lands first: writes still go forwards
+                uchar *to = out + qsizetype(height - top - count) * Bytes;
+                in += qsizetype(count - 1) * stride;
+                for (int i = 0; i < count; ++i, in -= stride, to += Bytes)
                     std::memcpy(to, in, Bytes);
             } else {
                 uchar *to = out + qsizetype(top) * Bytes;
