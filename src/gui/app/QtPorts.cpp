@@ -1,5 +1,6 @@
 #include "QtPorts.h"
 
+#include "imaging/JpegCodec.h"
 #include "imaging/PictureFiles.h"
 
 #include <QApplication>
@@ -156,14 +157,35 @@ std::optional<Colour> QtDialogs::chooseColour(Colour initial)
     return fromQRgb(chosen.rgb());
 }
 
+namespace {
+
+const QString kJpegType = QStringLiteral("image/jpeg");
+
+// A JPEG that Qt would decode ignoring its EXIF Orientation (one offered
+// without a PNG, which Qt takes first) is decoded by our own decoder,
+// upright. A PNG offered beside it is the source's own lossless copy.
+QImage uprightJpeg(const QMimeData &data)
+{
+    if (!data.hasFormat(kJpegType) || data.hasFormat(QStringLiteral("image/png")))
+        return QImage();
+    return decodeJpeg(data.data(kJpegType), JpegDecodeOptions(), nullptr).image;
+}
+
+} // namespace
+
 bool QtClipboard::hasBitmap() const
 {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasImage();
+    return data && (data->hasImage() || data->hasFormat(kJpegType));
 }
 
 QImage QtClipboard::bitmap() const
 {
+    if (const QMimeData *data = QGuiApplication::clipboard()->mimeData()) {
+        const QImage jpeg = uprightJpeg(*data);
+        if (!jpeg.isNull())
+            return jpeg;
+    }
     return QGuiApplication::clipboard()->image();
 }
 
