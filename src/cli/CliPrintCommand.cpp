@@ -6,7 +6,7 @@
 #include "CommandTable.h"
 
 #include "fileio/NativePath.h"
-#include "pixels/ImageLimits.h"
+#include "scene/Render.h"
 #include "printing/PdfPrinterPort.h"
 #include "printing/PrintCommand.h"
 #include "printing/ScreenResolution.h"
@@ -60,10 +60,13 @@ QString help()
         "                       (default 20,20,20,20)\n"
         "  --dpi N              the picture's pixels per inch on paper, 1 to %1\n"
         "                       (default %2, the program's screen resolution)\n"
+        "  --device-dpi N       the PDF's pixels per inch, 1 to %1 (default %4): each\n"
+        "                       sheet is drawn at it from the parts' own pixels\n"
         "A job of more than %3 sheets is refused.\n")
         .arg(kMaxDpi)
         .arg(kDefaultDpi)
-        .arg(kMaxSheets);
+        .arg(kMaxSheets)
+        .arg(kPdfDeviceDpi);
 }
 
 struct PrintArgs {
@@ -74,6 +77,7 @@ struct PrintArgs {
     bool landscape = false;
     std::array<float, 4> margins{20.0f, 20.0f, 20.0f, 20.0f};
     int dpi = kDefaultDpi;
+    int deviceDpi = kPdfDeviceDpi;
 };
 
 // A paper by Qt's name (spaces optional: "JIS B5", "JISB5") or else by its
@@ -164,13 +168,14 @@ std::optional<PrintArgs> parseArgs(const QStringList &args, QString *error)
             if (!margins)
                 return std::nullopt;
             out.margins = *margins;
-        } else if (arg == u"--dpi") {
+        } else if (arg == u"--dpi" || arg == u"--device-dpi") {
             bool ok = false;
-            out.dpi = value.toInt(&ok);
-            if (!ok || out.dpi < 1 || out.dpi > kMaxDpi) {
+            const int dpi = value.toInt(&ok);
+            if (!ok || dpi < 1 || dpi > kMaxDpi) {
                 *error = QStringLiteral("\"%1\" is not a resolution from 1 to %2 dpi").arg(value).arg(kMaxDpi);
                 return std::nullopt;
             }
+            (arg == u"--dpi" ? out.dpi : out.deviceDpi) = dpi;
         } else {
             *error = QStringLiteral("unknown option %1 (see --help)").arg(arg);
             return std::nullopt;
@@ -199,16 +204,16 @@ PageSettings settingsFor(const PrintArgs &args)
     return settings;
 }
 
-int printToPdf(const PrintArgs &args, const PageSettings &settings, const PrintState &state,
-               const PrintRequest &request)
+int printToPdf(const PrintArgs &args, const PageSettings &settings, const PictureDraws &picture,
+               const PrintState &state, const PrintRequest &request)
 {
     QString message;
     const MessageFn show = [&message](const QString &text) {
         if (message.isEmpty())
             message = text;
     };
-    PdfPrinterPort printer(args.pdf, QPageSize(args.paper), args.dpi);
-    if (!RunPrintJob(printer, settings, state, request, show, {})) {
+    PdfPrinterPort printer(args.pdf, QPageSize(args.paper), args.deviceDpi);
+    if (!RunPrintJob(printer, settings, picture, state.layout, request, show, {})) {
         if (!printer.error().isEmpty())
             return fail(kCommand, printer.error());
         return fail(kCommand, message.isEmpty() ? QStringLiteral("printing was aborted") : message);
@@ -247,8 +252,8 @@ OpenPrintQueueFn loadPrintQueueModule(QString *error)
     return reinterpret_cast<OpenPrintQueueFn>(open);
 }
 
-int printToQueue(const PrintArgs &args, const PageSettings &settings, const PrintState &state,
-                 const PrintRequest &request)
+int printToQueue(const PrintArgs &args, const PageSettings &settings, const PictureDraws &picture,
+                 const PrintState &state, const PrintRequest &request)
 {
     QString error;
     const OpenPrintQueueFn open = loadPrintQueueModule(&error);
@@ -266,7 +271,7 @@ int printToQueue(const PrintArgs &args, const PageSettings &settings, const Prin
         if (message.isEmpty())
             message = text;
     };
-    if (!RunPrintJob(*printer, settings, state, request, show, {}))
+    if (!RunPrintJob(*printer, settings, picture, state.layout, request, show, {}))
         return fail(kCommand, message.isEmpty() ? QStringLiteral("printing was aborted") : message);
     return 0;
 }
@@ -288,18 +293,14 @@ int runPrint(const QStringList &args)
     ScreenDpiX = parsed->dpi;
     ScreenDpiY = parsed->dpi;
     const PageSettings settings = settingsFor(*parsed);
-    const QSize page = PageBitmapSize(settings);
-    if (qint64(page.width()) * page.height() > kMaxImagePixels)
-        return fail(kCommand, QStringLiteral("a sheet of %1 x %2 pixels at %3 dpi is more than the limit of %4 pixels")
-                                  .arg(page.width()).arg(page.height()).arg(parsed->dpi).arg(kMaxImagePixels));
 
     UiState ui;
     Scene scene(ui);
     if (!loadDocument(parsed->document, scene, &error))
         return fail(kCommand, error);
 
-    // The sheets are counted before the picture is rendered: a refused job
-    // costs nothing.
+    // The sheets are counted before anything is drawn: a refused job costs
+    // nothing. Sheets are drawn in bands, so their size is not limited.
     const std::optional<PageLayout> layout = LayoutForPicture(settings, scene.backgroundSize());
     if (layout && layout->pageCount() > kMaxSheets)
         return fail(kCommand, QStringLiteral("the picture needs %1 sheets (%2 across, %3 down), more than the limit of %4")
@@ -309,16 +310,17 @@ int runPrint(const QStringList &args)
                                   .arg(kMaxSheets));
     PrintState state;
     QString message;
-    if (!ComputePageLayout(scene, settings, state, [&message](const QString &text) { message = text; }))
+    if (!LayOutForPrinting(scene, settings, state, [&message](const QString &text) { message = text; }))
         return fail(kCommand, message);
+    const PictureDraws picture = pictureOf(scene);
 
     PrintRequest request;
     request.first = 0;
     request.last = state.layout.pageCount() - 1;
     // The job title the program gives its jobs: its window caption.
     request.title = QStringLiteral("Zelvane - ") + QFileInfo(parsed->document).absoluteFilePath();
-    return parsed->pdf.isEmpty() ? printToQueue(*parsed, settings, state, request)
-                                 : printToPdf(*parsed, settings, state, request);
+    return parsed->pdf.isEmpty() ? printToQueue(*parsed, settings, picture, state, request)
+                                 : printToPdf(*parsed, settings, picture, state, request);
 }
 
 } // namespace zel::cli

@@ -1,5 +1,7 @@
 #include "printsupport/QtPrinterPort.h"
 
+#include "printing/PdfPrinterPort.h"
+
 #include <QPainter>
 #include <QPrinterInfo>
 
@@ -43,6 +45,7 @@ QtPrinterPort::QtPrinterPort(const QString &printerName)
         // No print queue: the PDF printer, on the paper the page settings
         // start with.
         m_pdfPrinter = true;
+        m_pdfOffered = true;
         m_printer.setOutputFormat(QPrinter::PdfFormat);
         m_printer.setPageSize(QPageSize(QPageSize::A4));
         m_printer.setPageOrientation(QPageLayout::Portrait);
@@ -75,26 +78,26 @@ QList<QPageSize> QtPrinterPort::currentSizes() const
 QStringList QtPrinterPort::printerNames() const
 {
     QStringList names = QPrinterInfo::availablePrinterNames();
-    if (names.isEmpty() || m_pdfPrinter)
+    if (names.isEmpty() || m_pdfOffered)
         names.append(kPdfPrinterName);
     return names;
 }
 
 bool QtPrinterPort::selectPrinter(const QString &name)
 {
-    // The PDF printer can always be had again, as when page setup's Cancel
-    // goes back to it from a print queue.
-    if (name.isEmpty() || (name != kPdfPrinterName && !printerNames().contains(name)))
+    if (name.isEmpty() || !printerNames().contains(name))
         return false;
     if (name == kPdfPrinterName) {
         if (!m_pdfPrinter)
             m_printer.setOutputFormat(QPrinter::PdfFormat);
         m_pdfPrinter = true;
+        m_pdfOffered = true;
         return true;
     }
     if (m_pdfPrinter || name != m_printer.printerName()) {
         m_printer.setOutputFormat(QPrinter::NativeFormat);
         m_printer.setPrinterName(name);
+        limitResolution();
     }
     m_pdfPrinter = false;
     return true;
@@ -186,8 +189,19 @@ PaperList QtPrinterPort::paperForms(const QString &device, const QString &) cons
     return list;
 }
 
+void QtPrinterPort::limitResolution()
+{
+    if (!m_pdfPrinter && m_printer.resolution() > kMaxQueueDpi)
+        m_printer.setResolution(kMaxQueueDpi);
+}
+
 PrinterMetrics QtPrinterPort::metrics() const
 {
+    // A PDF is drawn at its own resolution, on the paper's millimetres.
+    if (printsPdf())
+        return PdfSheetMetrics(m_printer.pageLayout().pageSize(),
+                               m_printer.pageLayout().orientation() == QPageLayout::Portrait,
+                               kPdfDeviceDpi);
     PrinterMetrics m;
     m.logPixelsX = m_printer.logicalDpiX();
     m.logPixelsY = m_printer.logicalDpiY();
@@ -222,6 +236,7 @@ void QtPrinterPort::setOutputFile(const QString &path)
 
 void QtPrinterPort::setPortrait(bool portrait)
 {
+    limitResolution(); // a queue may report more than is worth sending
     m_printer.setPageOrientation(portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
 }
 
@@ -237,7 +252,7 @@ bool QtPrinterPort::beginDoc()
         // A file goes through our own PDF writer rather than QPrinter's,
         // which reports a document cut short by a full disk as printed.
         // Same page layout and resolution, so the same coordinates.
-        return m_pdf.begin(m_outputFile, m_printer.pageLayout(), m_printer.resolution(),
+        return m_pdf.begin(m_outputFile, m_printer.pageLayout(), kPdfDeviceDpi,
                            m_printer.docName());
     }
     m_painter = std::make_unique<QPainter>();
@@ -278,17 +293,17 @@ void QtPrinterPort::abortDoc()
     m_painter.reset();
 }
 
-void QtPrinterPort::drawPage(const QImage &image, const QRect &dest)
+void QtPrinterPort::drawImage(const QImage &image, const QPoint &at)
 {
     if (m_pdf.isActive()) {
-        m_pdf.drawImage(dest, image);
+        m_pdf.drawImage(QRect(at, image.size()), image);
         return;
     }
     if (!m_painter || !m_painter->isActive())
         return;
     // Without this hint Qt stores the page as a JPEG in PDF output.
     m_painter->setRenderHint(QPainter::LosslessImageRendering);
-    m_painter->drawImage(dest, image);
+    m_painter->drawImage(at, image);
 }
 
 } // namespace zel

@@ -38,7 +38,7 @@ public:
     static quint16 paperId(const QPageSize &size, int index);
 
     // The printers the user can choose from: the print queues, and the PDF
-    // printer while there is none or while it is current.
+    // printer while there is none or once it has been current.
     QStringList printerNames() const;
     // Makes the named printer current; false when there is none of that name.
     bool selectPrinter(const QString &name);
@@ -60,10 +60,15 @@ public:
     bool endDoc() override;
     void abortDoc() override;
     bool aborted() const override { return m_aborted; }
-    void drawPage(const QImage &image, const QRect &dest) override;
+    void drawImage(const QImage &image, const QPoint &at) override;
 
 private:
     QList<QPageSize> currentSizes() const;
+    // Output that goes to a PDF file: the PDF printer, or print to file.
+    bool printsPdf() const { return m_pdfPrinter || !m_outputFile.isEmpty(); }
+    // Print queues print at their own resolution, up to this.
+    static constexpr int kMaxQueueDpi = 600;
+    void limitResolution();
 
     QPrinter m_printer{QPrinter::HighResolution};
     std::unique_ptr<QPainter> m_painter;
@@ -71,6 +76,9 @@ private:
     QString m_outputFile;
     QString m_printerBeforeFile;
     bool m_pdfPrinter = false;
+    // Once current, the PDF printer stays on offer, so that the page setup
+    // can go back to it after a queue was chosen.
+    bool m_pdfOffered = false;
     bool m_aborted = false;
 };
 

@@ -92,13 +92,6 @@ void copyCell(QImage &page, const QRect &target, const QImage &picture,
 
 } // namespace
 
-void ComposePage(QImage &page, const QRect &target, const QImage &picture,
-                 const PageLayout &layout, int n)
-{
-    page.fill(Qt::white);
-    copyCell(page, target, picture, layout, n);
-}
-
 QImage RenderPreviewSheet(const PageSettings &settings, const QImage &picture,
                           const PageLayout &layout, int n)
 {

@@ -40,12 +40,6 @@ QSize PageBitmapSize(const PageSettings &settings);
 // Where the cell goes on the page: at the left and top margins.
 QRect PageTargetRect(const PageSettings &settings, const PageLayout &layout);
 
-// Fills page (an RGB32 image of PageBitmapSize) with white and copies page
-// n's cell of the picture into target. What of the cell lies beyond the
-// picture stays white.
-void ComposePage(QImage &page, const QRect &target, const QImage &picture,
-                 const PageLayout &layout, int n);
-
 // The preview's sheet: page n on white paper with a one-pixel black frame.
 // Null when the page cannot be allocated.
 QImage RenderPreviewSheet(const PageSettings &settings, const QImage &picture,

@@ -2,8 +2,6 @@
 
 #include <QPageLayout>
 
-#include <cmath>
-
 namespace zel {
 
 PdfPrinterPort::PdfPrinterPort(const QString &path, const QPageSize &paper, int resolution)
@@ -13,33 +11,39 @@ PdfPrinterPort::PdfPrinterPort(const QString &path, const QPageSize &paper, int 
 {
 }
 
-PrinterMetrics PdfPrinterPort::metrics() const
+QPageLayout PdfPrinterPort::pageLayout() const
 {
-    // The sheet from the paper's own millimetres: a PDF page is a whole
-    // number of points, up to half a point short of the paper, and a page
-    // at true size must not be refused for that.
-    const QSizeF mm = m_paper.size(QPageSize::Millimeter);
-    const double across = m_portrait ? mm.width() : mm.height();
-    const double down = m_portrait ? mm.height() : mm.width();
+    // No margins of Qt's own: the page is placed from the sheet's corner.
+    return QPageLayout(m_paper, m_portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+PrinterMetrics PdfSheetMetrics(const QPageSize &paper, bool portrait, int resolution)
+{
+    const QSizeF mm = paper.size(QPageSize::Millimeter);
+    const double across = portrait ? mm.width() : mm.height();
+    const double down = portrait ? mm.height() : mm.width();
     PrinterMetrics m;
-    m.logPixelsX = m_resolution;
-    m.logPixelsY = m_resolution;
-    m.physicalWidth = qint32(std::lround(across / 25.4 * m_resolution));
-    m.physicalHeight = qint32(std::lround(down / 25.4 * m_resolution));
+    m.logPixelsX = resolution;
+    m.logPixelsY = resolution;
+    m.physicalWidth = qint32(std::lround(across / 25.4 * resolution));
+    m.physicalHeight = qint32(std::lround(down / 25.4 * resolution));
     m.physicalOffsetX = 0;
     m.physicalOffsetY = 0;
     m.canStretchImages = true;
     return m;
 }
 
+PrinterMetrics PdfPrinterPort::metrics() const
+{
+    return PdfSheetMetrics(m_paper, m_portrait, m_resolution);
+}
+
 bool PdfPrinterPort::beginDoc()
 {
     m_aborted = false;
     m_error.clear();
-    // No margins of Qt's own: the page is placed from the sheet's corner.
-    const QPageLayout layout(m_paper, m_portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
-                             QMarginsF(0, 0, 0, 0));
-    if (!m_pdf.begin(m_path, layout, m_resolution, m_title)) {
+    if (!m_pdf.begin(m_path, pageLayout(), m_resolution, m_title)) {
         m_error = m_pdf.error();
         return false;
     }
@@ -65,9 +69,9 @@ void PdfPrinterPort::abortDoc()
     m_pdf.discard();
 }
 
-void PdfPrinterPort::drawPage(const QImage &image, const QRect &dest)
+void PdfPrinterPort::drawImage(const QImage &image, const QPoint &at)
 {
-    m_pdf.drawImage(dest, image);
+    m_pdf.drawImage(QRect(at, image.size()), image);
 }
 
 } // namespace zel

@@ -3,10 +3,21 @@
 #include "PdfFileWriter.h"
 #include "PrinterPort.h"
 
+#include <QPageLayout>
 #include <QPageSize>
 #include <QString>
 
 namespace zel {
+
+// PDF pages are drawn at this many device pixels per inch, the program's
+// print to file and the command line alike.
+constexpr int kPdfDeviceDpi = 300;
+
+// The sheet of a PDF page as printing measures it: the paper's own
+// millimetres at the resolution, the whole sheet printable. A PDF page is a
+// whole number of points, up to half a point short of the paper, and a page
+// at true size must not be refused for that.
+PrinterMetrics PdfSheetMetrics(const QPageSize &paper, bool portrait, int resolution);
 
 // A printer that prints to a PDF file, one page per sheet, the sheet being
 // the given paper in the orientation set. Its printable area is the whole
@@ -39,9 +50,11 @@ public:
     bool endDoc() override;
     void abortDoc() override;
     bool aborted() const override { return m_aborted; }
-    void drawPage(const QImage &image, const QRect &dest) override;
+    void drawImage(const QImage &image, const QPoint &at) override;
 
 private:
+    QPageLayout pageLayout() const;
+
     QString m_path;
     QPageSize m_paper;
     int m_resolution;

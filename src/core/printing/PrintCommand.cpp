@@ -39,6 +39,18 @@ private:
 
 } // namespace
 
+bool LayOutForPrinting(const Scene &scene, const PageSettings &settings, PrintState &state,
+                       const MessageFn &showMessage)
+{
+    const std::optional<PageLayout> layout = LayoutForPicture(settings, scene.backgroundSize());
+    if (!layout) {
+        showMessage(kNoPrintableAreaText);
+        return false;
+    }
+    state.layout = *layout;
+    return true;
+}
+
 bool ComputePageLayout(const Scene &scene, const PageSettings &settings, PrintState &state,
                        const MessageFn &showMessage)
 {
@@ -58,16 +70,17 @@ bool ComputePageLayout(const Scene &scene, const PageSettings &settings, PrintSt
     return true;
 }
 
-bool RunPrintJob(PrinterPort &printer, const PageSettings &settings, const PrintState &state,
-                 const PrintRequest &request, const MessageFn &showMessage,
-                 const EventPump &pump, const PageBufferFn &makeBuffer)
+bool RunPrintJob(PrinterPort &printer, const PageSettings &settings, const PictureDraws &picture,
+                 const PageLayout &layout, const PrintRequest &request,
+                 const MessageFn &showMessage, const EventPump &pump,
+                 const BandBufferFn &makeBand)
 {
     if (!printer.metrics().canStretchImages) {
         showMessage(kCannotPrintText);
         return false;
     }
     const int first = std::max(request.first, 0);
-    const int last = std::min(request.last, state.layout.pageCount() - 1);
+    const int last = std::min(request.last, layout.pageCount() - 1);
     if (first > last)
         return false;
 
@@ -77,23 +90,19 @@ bool RunPrintJob(PrinterPort &printer, const PageSettings &settings, const Print
     // belong to the sheet as it will be printed.
     const PrinterMetrics metrics = printer.metrics();
 
-    PrintJob job(printer, state.PrintPicture, state.layout);
+    PrintJob job(printer, picture, layout);
     job.showMessage = showMessage;
     job.pump = pump;
-    job.page = QImage(PageBitmapSize(settings), QImage::Format_RGB32);
-    if (job.page.isNull()) {
-        showMessage(kOutOfMemoryText);
-        return false;
-    }
-    job.target = PageTargetRect(settings, state.layout);
+    job.page = PageBitmapSize(settings);
+    job.target = PageTargetRect(settings, layout);
     job.first = first;
     job.last = last;
     job.physicalOffset = QPoint(metrics.physicalOffsetX, metrics.physicalOffsetY);
-    job.makeBuffer = makeBuffer;
+    job.makeBand = makeBand;
 
     // Every sheet has this page's size, so a page the sheet cannot hold is
     // refused before a document is begun rather than after.
-    if (!PageFitsSheet(job.page.size(), metrics)) {
+    if (!PageFitsSheet(job.page, metrics)) {
         showMessage(kBadPageSizeText);
         return false;
     }
@@ -108,7 +117,7 @@ bool RunPrintJob(PrinterPort &printer, const PageSettings &settings, const Print
         PrintPages(job, copies, 1);
     else
         PrintPages(job, 1, copies);
-    job.page = QImage();
+    job.band = QImage();
 
     if (printer.aborted()) {
         if (!job.abortedByJob)
@@ -126,7 +135,7 @@ void PrintItemClick(const Scene &scene, const PageSettings &settings, PrintState
                     PrinterPort &printer, PrintDialogPort &dialog, const MessageFn &showMessage,
                     const QString &jobTitle, const EventPump &pump)
 {
-    if (!ComputePageLayout(scene, settings, state, showMessage))
+    if (!LayOutForPrinting(scene, settings, state, showMessage))
         return;
     const int count = state.layout.pageCount();
     PrintDialogOptions &options = state.dialogOptions;
@@ -172,7 +181,7 @@ void PrintItemClick(const Scene &scene, const PageSettings &settings, PrintState
     request.collate = options.collate;
     request.outputFile = options.printToFile ? options.outputFileName : QString();
     request.title = jobTitle;
-    RunPrintJob(printer, settings, state, request, showMessage, pump);
+    RunPrintJob(printer, settings, pictureOf(scene), state.layout, request, showMessage, pump);
 }
 
 } // namespace zel

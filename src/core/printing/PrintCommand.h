@@ -52,10 +52,14 @@ struct PrintState {
     PrintDialogOptions dialogOptions;
 };
 
-// Lays the scene out for printing: a fresh PrintPicture and its layout. On
-// failure (margins leaving nothing printable, no memory for the picture)
+// Lays the scene out for the preview: a fresh PrintPicture and its layout.
+// On failure (margins leaving nothing printable, no memory for the picture)
 // the reason is shown, false returned and the state left as it was.
 bool ComputePageLayout(const Scene &scene, const PageSettings &settings, PrintState &state,
+                       const MessageFn &showMessage);
+
+// The layout alone, for printing, which draws from the parts themselves.
+bool LayOutForPrinting(const Scene &scene, const PageSettings &settings, PrintState &state,
                        const MessageFn &showMessage);
 
 // One job as the print dialog or a script asks for it.
@@ -68,13 +72,15 @@ struct PrintRequest {
     QString title;
 };
 
-// Prints the laid-out picture: the document is begun only when the printer
+// Prints the picture as laid out, each sheet drawn at the printer's
+// resolution from the parts: the document is begun only when the printer
 // can take the page, every sheet is sent, and a job sent to a file gives the
 // printer back its own output afterwards. False when nothing or not all was
 // printed (the reason has been shown).
-bool RunPrintJob(PrinterPort &printer, const PageSettings &settings, const PrintState &state,
-                 const PrintRequest &request, const MessageFn &showMessage,
-                 const EventPump &pump, const PageBufferFn &makeBuffer = {});
+bool RunPrintJob(PrinterPort &printer, const PageSettings &settings, const PictureDraws &picture,
+                 const PageLayout &layout, const PrintRequest &request,
+                 const MessageFn &showMessage, const EventPump &pump,
+                 const BandBufferFn &makeBand = {});
 
 // The print command: lays the picture out afresh, asks the print dialog and
 // prints what it chose.

@@ -68,9 +68,10 @@ public:
     virtual bool endDoc() = 0;
     virtual void abortDoc() = 0;
     virtual bool aborted() const = 0;
-    // Draws the image stretched over dest, in printer pixels from the
-    // printable area's corner (so a negative origin reaches the margin).
-    virtual void drawPage(const QImage &image, const QRect &dest) = 0;
+    // Draws the image pixel for pixel with its top-left at a printer pixel,
+    // counted from the printable area's corner (so a negative one reaches
+    // the margin).
+    virtual void drawImage(const QImage &image, const QPoint &at) = 0;
 };
 
 // The printer setup: the user picks which printer is current.

@@ -36,4 +36,14 @@ float PixelsToMmY(qint32 pixels) { return toMm(pixels, ScreenDpiY); }
 qint32 MmToPixelsX(float mm) { return toPixels(mm, ScreenDpiX); }
 qint32 MmToPixelsY(float mm) { return toPixels(mm, ScreenDpiY); }
 
+bool ReadScreenResolution(const ScreenMetrics &screen)
+{
+    const QSize dpi = screen.logicalDpi();
+    if (dpi.width() <= 0 || dpi.height() <= 0)
+        return false;
+    ScreenDpiX = dpi.width();
+    ScreenDpiY = dpi.height();
+    return true;
+}
+
 } // namespace zel

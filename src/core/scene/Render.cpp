@@ -78,8 +78,8 @@ struct PreparedPart {
 // deviceTop) on; clip is the canvas rectangle parts may cover. False when
 // nothing of the part (or of its frame) would be drawn.
 bool preparePart(PreparedPart &p, const PartDraw &part, const QRect &sourceRect,
-                 const RenderScale &scale, const QPoint &origin, qint64 deviceLeft,
-                 qint64 deviceTop, const QRect &clip)
+                 const RenderScale &scale, const RenderScale &scaleDown, const QPoint &origin,
+                 qint64 deviceLeft, qint64 deviceTop, const QRect &clip)
 {
     if (part.bounds.isEmpty() || clip.isEmpty())
         return false;
@@ -91,8 +91,8 @@ bool preparePart(PreparedPart &p, const PartDraw &part, const QRect &sourceRect,
     const qint64 top = qint64(part.bounds.y()) - origin.y();
     const qint64 x0 = scale.deviceAt(left) - deviceLeft;
     const qint64 x1 = scale.deviceAt(left + part.bounds.width()) - deviceLeft;
-    const qint64 y0 = scale.deviceAt(top) - deviceTop;
-    const qint64 y1 = scale.deviceAt(top + part.bounds.height()) - deviceTop;
+    const qint64 y0 = scaleDown.deviceAt(top) - deviceTop;
+    const qint64 y1 = scaleDown.deviceAt(top + part.bounds.height()) - deviceTop;
     const qint64 cx0 = std::max<qint64>(x0, clip.left());
     const qint64 cx1 = std::min<qint64>(x1, qint64(clip.right()) + 1);
     const qint64 cy0 = std::max<qint64>(y0, clip.top());
@@ -109,7 +109,7 @@ bool preparePart(PreparedPart &p, const PartDraw &part, const QRect &sourceRect,
     p.reader = RowReader(source, part.conversion);
 
     const AxisMap columns{left, part.bounds.width(), from.x(), from.width(), scale};
-    p.rows = AxisMap{top, part.bounds.height(), from.y(), from.height(), scale};
+    p.rows = AxisMap{top, part.bounds.height(), from.y(), from.height(), scaleDown};
     p.canvasTop = deviceTop;
     const int width = p.drawn.width();
     p.direct = scale.isIdentity() && part.bounds.width() == from.width();
@@ -218,11 +218,12 @@ PreparedPicture preparePicture(const PictureDraws &picture, const RenderArea &ar
     prepared.colour = toQRgb(picture.colour) | kOpaque;
     prepared.outside = outside;
     const RenderScale &scale = area.scale;
+    const RenderScale scaleDown = area.down();
     const qint64 left = scale.deviceAt(-qint64(area.origin.x())) - area.device.x();
     const qint64 right = scale.deviceAt(qint64(picture.background.width()) - area.origin.x())
                          - area.device.x();
-    const qint64 top = scale.deviceAt(-qint64(area.origin.y())) - area.device.y();
-    const qint64 bottom = scale.deviceAt(qint64(picture.background.height()) - area.origin.y())
+    const qint64 top = scaleDown.deviceAt(-qint64(area.origin.y())) - area.device.y();
+    const qint64 bottom = scaleDown.deviceAt(qint64(picture.background.height()) - area.origin.y())
                           - area.device.y();
     const qint64 x0 = std::max<qint64>(left, 0), x1 = std::min<qint64>(right, canvasSize.width());
     const qint64 y0 = std::max<qint64>(top, 0), y1 = std::min<qint64>(bottom, canvasSize.height());
@@ -231,8 +232,8 @@ PreparedPicture preparePicture(const PictureDraws &picture, const RenderArea &ar
     prepared.parts.reserve(picture.parts.size());
     for (const PartDraw &part : picture.parts) {
         PreparedPart p;
-        if (preparePart(p, part, part.source.rect(), scale, area.origin, area.device.x(),
-                        area.device.y(), prepared.background))
+        if (preparePart(p, part, part.source.rect(), scale, scaleDown, area.origin,
+                        area.device.x(), area.device.y(), prepared.background))
             prepared.parts.push_back(std::move(p));
     }
     return prepared;
@@ -396,7 +397,7 @@ void blitScaled(QImage &canvas, const QRect &dest, const QImage &source,
     const QRect limit = clip.isNull() ? canvas.rect() : clip & canvas.rect();
     PreparedPart p;
     const PartDraw part{dest, source, Conversion::None, transparent, PartFrame::None};
-    if (preparePart(p, part, sourceRect, {}, {}, 0, 0, limit))
+    if (preparePart(p, part, sourceRect, {}, {}, {}, 0, 0, limit))
         drawRows(canvas.bits(), canvas.bytesPerLine(), p, p.drawn.top(), p.drawn.bottom() + 1);
 }
 
@@ -409,7 +410,7 @@ void RenderPart(QImage &canvas, const QRect &rect, const QImage &source,
     PreparedPart p;
     const PartDraw part{rect, source, conversionOf(monochrome, grayscale), transparent,
                         PartFrame::None};
-    if (preparePart(p, part, source.rect(), {}, {}, 0, 0, canvas.rect()))
+    if (preparePart(p, part, source.rect(), {}, {}, {}, 0, 0, canvas.rect()))
         drawRows(canvas.bits(), canvas.bytesPerLine(), p, p.drawn.top(), p.drawn.bottom() + 1);
 }
 
@@ -450,7 +451,7 @@ void PictureComposer::add(const QRect &rect, const QImage &source, bool monochro
     auto p = std::make_shared<PreparedPart>();
     const PartDraw part{rect, source, conversionOf(monochrome, grayscale), transparent,
                         PartFrame::None};
-    if (!preparePart(*p, part, source.rect(), {}, {}, 0, 0, m_picture.rect()))
+    if (!preparePart(*p, part, source.rect(), {}, {}, {}, 0, 0, m_picture.rect()))
         return;
     m_drawing.reset(); // parts overlap: the one before must be finished
     m_drawing = std::make_unique<BackgroundTask>([this, p] {

@@ -72,6 +72,11 @@ struct RenderArea {
     QRect device;
     RenderScale scale;
     QPoint origin; // picture pixels
+    // Down the picture when it differs from across (a screen or a printer of
+    // other resolutions each way); num 0 means the same.
+    RenderScale vertical{0, 1};
+
+    RenderScale down() const { return vertical.num > 0 ? vertical : scale; }
 };
 
 // Draws an area of the picture into canvas (RGB32, at least the area's

@@ -10,6 +10,7 @@
 #include "dialogs/PartSelectDialog.h"
 #include "QtPorts.h"
 #include "dialogs/SizeCommands.h"
+#include "dialogs/ScreenMetrics.h"
 #include "dialogs/SizeDialogs.h"
 
 #include "document/RecoveryCopy.h"
@@ -74,6 +75,7 @@ MainWindow::MainWindow(WindowPorts ports, QWidget *parent)
     , m_ownClipboard(ports.clipboard ? nullptr : std::make_unique<QtClipboard>())
     , m_dialogs(portOr(ports.dialogs, m_ownDialogs))
     , m_clipboard(portOr(ports.clipboard, m_ownClipboard))
+    , m_screen(ports.screen)
     , m_ui(m_state.ui())
     , m_scene(m_state.scene())
     , m_document(m_state, m_dialogs)
@@ -112,7 +114,7 @@ PrintController &MainWindow::print()
 TForm2 &MainWindow::form2()
 {
     if (!m_form2)
-        m_form2 = std::make_unique<TForm2>(m_scene, desktopScreenMetrics(), this);
+        m_form2 = std::make_unique<TForm2>(m_scene, this);
     return *m_form2;
 }
 
@@ -263,6 +265,10 @@ void MainWindow::syncAction(Item item)
 
 void MainWindow::FormCreate()
 {
+    // Once, before any conversion is used: prints, the preview and the size
+    // dialog all measure with it.
+    const DesktopScreenMetrics desktop(this);
+    ReadScreenResolution(m_screen ? *m_screen : desktop);
     m_state.setUntitledTitle();
     setWindowTitle(m_ui.title());
     JpegDecodeOptions jpeg;

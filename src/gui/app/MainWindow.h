@@ -6,6 +6,7 @@
 #include "document/DocumentCommands.h"
 #include "document/DocumentState.h"
 #include "scene/PartMover.h"
+#include "printing/ScreenResolution.h"
 #include "scene/Ports.h"
 
 #include <QMainWindow>
@@ -45,6 +46,9 @@ struct WindowPorts {
     PrintDialogPort *printDialog = nullptr;
     // Where recovery copies of the document are kept; none kept if empty.
     RecoveryStore *recovery = nullptr;
+    // The screen's resolution, read once at start-up; the screen the window
+    // is on if empty.
+    const ScreenMetrics *screen = nullptr;
 };
 
 // The one window: the scene in its frame inside a scrolling area, the menu
@@ -149,6 +153,7 @@ private:
     std::unique_ptr<ClipboardPort> m_ownClipboard;
     Dialogs &m_dialogs;
     ClipboardPort &m_clipboard;
+    const ScreenMetrics *m_screen = nullptr;
 
     DocumentState m_state;
     UiState &m_ui;

@@ -1,9 +1,8 @@
 #include "ScreenMetrics.h"
 
-#include "printing/ScreenResolution.h"
-
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 
 #include <cmath>
 
@@ -11,27 +10,13 @@ namespace zel {
 
 QSize DesktopScreenMetrics::logicalDpi() const
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QScreen *screen = m_window ? m_window->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
     if (!screen)
         return {};
     return {int(std::lround(screen->logicalDotsPerInchX())),
             int(std::lround(screen->logicalDotsPerInchY()))};
-}
-
-const ScreenMetrics &desktopScreenMetrics()
-{
-    static const DesktopScreenMetrics metrics;
-    return metrics;
-}
-
-bool ReadScreenResolution(const ScreenMetrics &screen)
-{
-    const QSize dpi = screen.logicalDpi();
-    if (dpi.width() <= 0 || dpi.height() <= 0)
-        return false;
-    ScreenDpiX = dpi.width();
-    ScreenDpiY = dpi.height();
-    return true;
 }
 
 } // namespace zel

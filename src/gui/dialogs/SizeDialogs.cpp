@@ -22,16 +22,10 @@ QString percent(int value, int whole)
 
 } // namespace
 
-TForm2::TForm2(Scene &scene, const ScreenMetrics &screen, QWidget *parent)
+TForm2::TForm2(Scene &scene, QWidget *parent)
     : SizeDialog(QStringLiteral("画像ｻｲｽﾞ設定"), 100, 100, 2048, parent)
     , m_scene(scene)
 {
-    FormCreate(screen);
-}
-
-void TForm2::FormCreate(const ScreenMetrics &screen)
-{
-    ReadScreenResolution(screen);
 }
 
 QSize TForm2::targetSize() const

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ScreenMetrics.h"
 #include "SizeDialog.h"
 
 namespace zel {
@@ -15,11 +14,8 @@ class TForm2 : public SizeDialog
 {
     Q_OBJECT
 public:
-    // Reads the screen's resolution as it is created (FormCreate).
-    explicit TForm2(Scene &scene, const ScreenMetrics &screen = desktopScreenMetrics(),
-                    QWidget *parent = nullptr);
-
-    void FormCreate(const ScreenMetrics &screen);
+    // Its millimetres come from the screen's resolution, read at start-up.
+    explicit TForm2(Scene &scene, QWidget *parent = nullptr);
 
 protected:
     QSize targetSize() const override;

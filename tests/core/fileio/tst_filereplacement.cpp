@@ -68,9 +68,9 @@ Writer writerFor(const QString &kind, const Scene &scene)
     if (kind == u"pdf")
         return [&scene](const QString &path, QString *error) {
             PdfPrinterPort printer(path, QPageSize(QPageSize::A5), 96);
-            const bool ok = printer.beginDoc() && (printer.drawPage(RenderScene(scene), QRect(0, 0, 300, 200)), true)
+            const bool ok = printer.beginDoc() && (printer.drawImage(RenderScene(scene), QPoint(0, 0)), true)
                             && printer.newPage()
-                            && (printer.drawPage(RenderScene(scene), QRect(5, 5, 300, 200)), true)
+                            && (printer.drawImage(RenderScene(scene), QPoint(5, 5)), true)
                             && printer.endDoc();
             *error = printer.error();
             return ok;

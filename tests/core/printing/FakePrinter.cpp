@@ -7,12 +7,13 @@ namespace zel::test {
 FakePrinter::FakePrinter()
 {
     // A 600 dpi printer with A4 paper and 4.23 mm unprintable edges.
-    portraitSheet.logPixelsX = 600;
-    portraitSheet.logPixelsY = 600;
-    portraitSheet.physicalWidth = 4960;
-    portraitSheet.physicalHeight = 7016;
-    portraitSheet.physicalOffsetX = 100;
-    portraitSheet.physicalOffsetY = 120;
+    // A4 at 192 dpi, twice the screen's 96.
+    portraitSheet.logPixelsX = 192;
+    portraitSheet.logPixelsY = 192;
+    portraitSheet.physicalWidth = 1587;
+    portraitSheet.physicalHeight = 2245;
+    portraitSheet.physicalOffsetX = 32;
+    portraitSheet.physicalOffsetY = 38;
     portraitSheet.canStretchImages = true;
     devMode.dmOrientation = kDmPortrait;
     devMode.dmPaperSize = 9;
@@ -87,6 +88,7 @@ void FakePrinter::setJobTitle(const QString &title)
 bool FakePrinter::beginDoc()
 {
     events.append(QStringLiteral("begin"));
+    m_sheetOpen = false;
     m_aborted = false;
     return beginSucceeds;
 }
@@ -94,6 +96,7 @@ bool FakePrinter::beginDoc()
 bool FakePrinter::newPage()
 {
     events.append(QStringLiteral("newPage"));
+    m_sheetOpen = false;
     return true;
 }
 
@@ -115,10 +118,32 @@ bool FakePrinter::aborted() const
         || (abortedAfterSheets >= 0 && int(sheets.size()) >= abortedAfterSheets);
 }
 
-void FakePrinter::drawPage(const QImage &image, const QRect &dest)
+void FakePrinter::drawImage(const QImage &image, const QPoint &at)
 {
-    events.append(QStringLiteral("sheet"));
-    sheets.push_back({image, dest, output});
+    if (!m_sheetOpen) {
+        events.append(QStringLiteral("sheet"));
+        sheets.push_back({{}, output});
+        m_sheetOpen = true;
+    }
+    const PrinterMetrics m = metrics();
+    // A copy: the job draws its next band into the same buffer.
+    sheets.back().bands.push_back({at + QPoint(m.physicalOffsetX, m.physicalOffsetY), image.copy()});
+}
+
+QRgb FakePrinter::Sheet::pixel(int x, int y) const
+{
+    for (auto it = bands.rbegin(); it != bands.rend(); ++it)
+        if (QRect(it->at, it->image.size()).contains(x, y))
+            return it->image.pixel(x - it->at.x(), y - it->at.y());
+    return qRgb(255, 255, 255);
+}
+
+QRect FakePrinter::Sheet::drawn() const
+{
+    QRect all;
+    for (const Band &band : bands)
+        all |= QRect(band.at, band.image.size());
+    return all;
 }
 
 } // namespace zel::test

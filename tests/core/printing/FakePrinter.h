@@ -34,11 +34,20 @@ public:
     // The job counts as aborted from outside after this many sheets.
     int abortedAfterSheets = -1;
 
-    // Recorded.
+    // Recorded: each sheet as the bands drawn on it, in printer pixels from
+    // the sheet's physical corner.
     struct Sheet {
-        QImage image;
-        QRect dest;
+        struct Band {
+            QPoint at;
+            QImage image;
+        };
+        std::vector<Band> bands;
         QString output; // the output file at the time, empty for the printer
+
+        // The sheet's pixel there: a band's, or white paper.
+        QRgb pixel(int x, int y) const;
+        // Where anything was drawn.
+        QRect drawn() const;
     };
     std::vector<Sheet> sheets;
     QStringList events; // begin, sheet, newPage, end, abort, title:, portrait, landscape, file:
@@ -71,10 +80,11 @@ public:
     bool endDoc() override;
     void abortDoc() override;
     bool aborted() const override;
-    void drawPage(const QImage &image, const QRect &dest) override;
+    void drawImage(const QImage &image, const QPoint &at) override;
 
 private:
     bool m_aborted = false;
+    bool m_sheetOpen = false; // bands go on the current sheet until newPage
 };
 
 // A print dialog that answers from a script and remembers what it was shown.

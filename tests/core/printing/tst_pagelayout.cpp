@@ -109,33 +109,31 @@ private slots:
         const QImage picture = coordinatePicture(643, 972);
         const auto layout = LayoutForPicture(PageSettings(), picture.size());
         QVERIFY(layout);
-        const QRect target = PageTargetRect(PageSettings(), *layout);
-        QImage page(793, 1122, QImage::Format_RGB32);
-        page.fill(Qt::black);
+        QImage page;
 
-        ComposePage(page, target, picture, *layout, 0);
+        page = RenderPreviewSheet(PageSettings(), picture, *layout, 0);
         QCOMPARE(page.pixel(75, 75), coordinateColour(0, 0));
         QCOMPARE(page.pixel(75 + 641, 75 + 970), coordinateColour(641, 970));
         QCOMPARE(page.pixel(74, 75), qRgb(255, 255, 255));
         QCOMPARE(page.pixel(75, 74), qRgb(255, 255, 255));
         QCOMPARE(page.pixel(75 + 642, 75), qRgb(255, 255, 255));
-        QCOMPARE(page.pixel(792, 1121), qRgb(255, 255, 255));
+        QCOMPARE(page.pixel(791, 1120), qRgb(255, 255, 255));
 
         // Page 2 (index 1): one picture column at its left edge.
-        ComposePage(page, target, picture, *layout, 1);
+        page = RenderPreviewSheet(PageSettings(), picture, *layout, 1);
         for (int y : {75, 500, 75 + 970})
             QCOMPARE(page.pixel(75, y), coordinateColour(642, y - 75));
         QCOMPARE(page.pixel(76, 75), qRgb(255, 255, 255));
         QCOMPARE(page.pixel(75, 75 + 971), qRgb(255, 255, 255));
 
         // Page 3 (index 2): one picture row at its top.
-        ComposePage(page, target, picture, *layout, 2);
+        page = RenderPreviewSheet(PageSettings(), picture, *layout, 2);
         QCOMPARE(page.pixel(75, 75), coordinateColour(0, 971));
         QCOMPARE(page.pixel(75 + 641, 75), coordinateColour(641, 971));
         QCOMPARE(page.pixel(75, 76), qRgb(255, 255, 255));
 
         // Page 4 (index 3): the one corner pixel.
-        ComposePage(page, target, picture, *layout, 3);
+        page = RenderPreviewSheet(PageSettings(), picture, *layout, 3);
         QCOMPARE(page.pixel(75, 75), coordinateColour(642, 971));
         QCOMPARE(page.pixel(76, 75), qRgb(255, 255, 255));
         QCOMPARE(page.pixel(75, 76), qRgb(255, 255, 255));
@@ -146,9 +144,7 @@ private slots:
         const QImage picture = coordinatePicture(800, 600);
         const auto layout = LayoutForPicture(PageSettings(), picture.size());
         QVERIFY(layout);
-        const QRect target = PageTargetRect(PageSettings(), *layout);
-        QImage page(793, 1122, QImage::Format_RGB32);
-        ComposePage(page, target, picture, *layout, 1);
+        const QImage page = RenderPreviewSheet(PageSettings(), picture, *layout, 1);
         QCOMPARE(page.pixel(75, 75), coordinateColour(642, 0));
         QCOMPARE(page.pixel(75 + 157, 75 + 599), coordinateColour(799, 599));
         QCOMPARE(page.pixel(75 + 158, 75), qRgb(255, 255, 255));

@@ -7,6 +7,7 @@
 #include "ScreenResolution.h"
 #include "UiState.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace zel;
@@ -32,10 +33,11 @@ struct PictureScene {
 };
 
 // Which page of the layout a sheet shows, found from the colour at the
-// cell's corner on the page; -1 when it matches none.
+// cell's corner (page pixel 75, at the fake printer's twice the screen's
+// resolution); -1 when it matches none.
 int pageOnSheet(const FakePrinter::Sheet &sheet, const PageLayout &layout)
 {
-    const QRgb corner = sheet.image.pixel(75, 75);
+    const QRgb corner = sheet.pixel(150, 150);
     for (int n = 0; n < layout.pageCount(); ++n) {
         const QRect cell = PageCellRect(layout, n);
         if (corner == coordinateColour(cell.left(), cell.top()))
@@ -91,21 +93,85 @@ private slots:
         ScreenDpiY = 96;
     }
 
-    void pageIsStretchedFromTheSheetCorner()
+    void sheetsAreDrawnAtThePrintersResolution_data()
     {
-        FakePrinter printer;
-        const QImage picture = coordinatePicture(10, 10);
-        PrintJob job(printer, picture, PageLayout{1, 1, 642, 971});
-        MessageLog log;
-        job.showMessage = log.fn();
-        job.page = QImage(793, 1122, QImage::Format_RGB32);
-        job.page.fill(Qt::green);
-        job.physicalOffset = QPoint(100, 120);
-        QVERIFY(SendPageToPrinter(job));
-        QCOMPARE(printer.sheets.size(), size_t(1));
-        QCOMPARE(printer.sheets[0].dest, QRect(-100, -120, 4956, 7012));
-        QCOMPARE(printer.sheets[0].image, job.page);
-        QVERIFY(log.shown.isEmpty());
+        QTest::addColumn<int>("screenDpi");
+        QTest::addColumn<int>("printerDpi");
+        QTest::addColumn<bool>("scaled"); // the part shown at a quarter of its source
+        for (const int screen : {96, 120, 144})
+            for (const bool scaled : {false, true})
+                QTest::newRow(qPrintable(QStringLiteral("%1 dpi screen, %2").arg(screen).arg(scaled ? QStringLiteral("scaled part") : QStringLiteral("1:1 part"))))
+                    << screen << 300 << scaled;
+        QTest::newRow("96 on 600, 1:1") << 96 << 600 << false;
+    }
+    // A sheet drawn at the printer's resolution shows, at the centre of each
+    // of its pixels, what the screen-resolution page shows there, but with
+    // the source's own detail where a part is shown smaller than its source.
+    void sheetsAreDrawnAtThePrintersResolution()
+    {
+        QFETCH(int, screenDpi);
+        QFETCH(int, printerDpi);
+        QFETCH(bool, scaled);
+        ScreenDpiX = screenDpi;
+        ScreenDpiY = screenDpi;
+        UiState ui;
+        Scene scene(ui);
+        scene.setBackgroundSize(QSize(120, 90));
+        const QImage source = coordinatePicture(scaled ? 400 : 100, scaled ? 320 : 80);
+        scene.InsertPart(10, 5, 100, 80, Bitmap::fromImage(source), 0, 0, 0);
+        PageSettings settings;
+        const PageLayout layout = *LayoutForPicture(settings, scene.backgroundSize());
+        FakePrinter printers[2];
+        for (int i = 0; i < 2; ++i) {
+            PrinterMetrics &sheet = printers[i].portraitSheet;
+            const int dpi = i == 0 ? screenDpi : printerDpi;
+            sheet.logPixelsX = sheet.logPixelsY = dpi;
+            sheet.physicalWidth = int(210 / 25.4 * dpi) + 1;
+            sheet.physicalHeight = int(297 / 25.4 * dpi) + 1;
+            sheet.physicalOffsetX = sheet.physicalOffsetY = 0;
+            MessageLog log;
+            QVERIFY(RunPrintJob(printers[i], settings, pictureOf(scene), layout, PrintRequest(),
+                                log.fn(), {}));
+            QCOMPARE(printers[i].sheets.size(), size_t(1));
+        }
+        const FakePrinter::Sheet &screen = printers[0].sheets[0];
+        const FakePrinter::Sheet &fine = printers[1].sheets[0];
+        const QRect target = PageTargetRect(settings, layout);
+        // At the screen's resolution the sheet is the page itself.
+        QCOMPARE(screen.drawn(), target);
+        const RenderScale across = RenderScale::of(printerDpi, screenDpi);
+        const QPoint corner(int(across.deviceAt(target.x())), int(across.deviceAt(target.y())));
+        QCOMPARE(fine.drawn(), QRect(corner, QSize(int(across.deviceAt(target.width())),
+                                                   int(across.deviceAt(target.height())))));
+        for (int y = 0; y < 90 * printerDpi / screenDpi; y += 3)
+            for (int x = 0; x < 120 * printerDpi / screenDpi; x += 3) {
+                const QRgb got = fine.pixel(corner.x() + x, corner.y() + y);
+                // The centre of device pixel x lies at picture position
+                // (x + 1/2) * screen / printer within the cell.
+                const double px = (x + 0.5) * screenDpi / printerDpi;
+                const double py = (y + 0.5) * screenDpi / printerDpi;
+                const QRgb coarse = screen.pixel(target.x() + int(px), target.y() + int(py));
+                QRgb expected = toQRgb(kWhite);
+                if (px >= 10 && px < 110 && py >= 5 && py < 85)
+                    expected = source.pixel(int((px - 10) * source.width() / 100),
+                                            int((py - 5) * source.height() / 80));
+                if (!scaled)
+                    QCOMPARE(got, coarse); // blocks of the screen's pixels
+                QCOMPARE(got, expected);
+            }
+        if (!scaled)
+            return;
+        // More of the source's detail: many more distinct pixels on the sheet.
+        const auto colours = [](const FakePrinter::Sheet &sheet) {
+            QSet<QRgb> seen;
+            for (const FakePrinter::Sheet::Band &band : sheet.bands)
+                for (int y = 0; y < band.image.height(); ++y)
+                    for (int x = 0; x < band.image.width(); ++x)
+                        seen.insert(band.image.pixel(x, y));
+            return seen.size();
+        };
+        QVERIFY2(colours(fine) > 4 * colours(screen),
+                 qPrintable(QStringLiteral("%1 against %2").arg(colours(fine)).arg(colours(screen))));
     }
 
     void sheetSizeFollowsBothResolutions_data()
@@ -116,6 +182,7 @@ private slots:
         QTest::newRow("96 on 600") << 96 << 600 << QSize(4956, 7012);
         QTest::newRow("96 on 300") << 96 << 300 << QSize(2478, 3506);
         QTest::newRow("120 on 1200") << 120 << 1200 << QSize(7930, 11220);
+        QTest::newRow("144 on 300") << 144 << 300 << QSize(1652, 2337);
     }
     void sheetSizeFollowsBothResolutions()
     {
@@ -146,15 +213,19 @@ private slots:
         QFETCH(bool, memory);
         QFETCH(QString, message);
         FakePrinter printer;
+        printer.portraitSheet.logPixelsX = printer.portraitSheet.logPixelsY = 600;
+        printer.portraitSheet.physicalWidth = 4960;
         printer.portraitSheet.physicalHeight = 7016; // 1123 pixels give 7018
-        const QImage picture = coordinatePicture(10, 10);
+        PictureDraws picture;
+        picture.background = QSize(10, 10);
         PrintJob job(printer, picture, PageLayout{1, 1, 642, 971});
         MessageLog log;
         job.showMessage = log.fn();
-        job.page = page.isEmpty() ? QImage() : QImage(page, QImage::Format_RGB32);
+        job.page = page;
+        job.target = QRect(75, 75, 642, 971);
         if (!memory)
-            job.makeBuffer = [](const QImage &) { return QImage(); };
-        QVERIFY(!SendPageToPrinter(job));
+            job.makeBand = [](const QSize &) { return QImage(); };
+        QVERIFY(!SendPageToPrinter(job, 0));
         QCOMPARE(log.shown, QStringList{message});
         QVERIFY(printer.sheets.empty());
     }
@@ -209,12 +280,12 @@ private slots:
         QCOMPARE(run.state.layout.pageCount(), 4);
         QCOMPARE(pagesOnSheets(run.printer, run.state.layout), (QList<int>{1, 2}));
         // Page 2 (index 1) holds one column, page 3 (index 2) one row.
-        const QImage &second = run.printer.sheets[0].image;
-        QCOMPARE(second.pixel(75, 300), coordinateColour(642, 225));
-        QCOMPARE(second.pixel(76, 300), qRgb(255, 255, 255));
-        const QImage &third = run.printer.sheets[1].image;
-        QCOMPARE(third.pixel(400, 75), coordinateColour(325, 971));
-        QCOMPARE(third.pixel(400, 76), qRgb(255, 255, 255));
+        const FakePrinter::Sheet &second = run.printer.sheets[0];
+        QCOMPARE(second.pixel(151, 600), coordinateColour(642, 225));
+        QCOMPARE(second.pixel(152, 600), qRgb(255, 255, 255));
+        const FakePrinter::Sheet &third = run.printer.sheets[1];
+        QCOMPARE(third.pixel(800, 151), coordinateColour(325, 971));
+        QCOMPARE(third.pixel(800, 152), qRgb(255, 255, 255));
     }
 
     void dialogOffersRangeOnlyForSeveralPages()
@@ -283,7 +354,6 @@ private slots:
         run.run(picture.scene);
         QCOMPARE(run.dialog.shown, 1);
         QVERIFY(run.printer.events.isEmpty());
-        QCOMPARE(run.state.PrintPicture.size(), QSize(800, 600));
         QCOMPARE(run.state.layout.pageCount(), 2);
     }
 
@@ -372,8 +442,9 @@ private slots:
         QCOMPARE(run.printer.events.first(), QStringLiteral("landscape"));
         QCOMPARE(run.printer.events[1], QStringLiteral("title:") + kTitle);
         QCOMPARE(run.printer.sheets.size(), size_t(1));
-        QCOMPARE(run.printer.sheets[0].image.size(), QSize(1122, 793));
-        QCOMPARE(run.printer.sheets[0].dest, QRect(-120, -100, 7012, 4956));
+        // The cell from the sheet's corner at the margins, its page turned:
+        // 971 x 642 page pixels, at twice the screen's resolution.
+        QCOMPARE(run.printer.sheets[0].drawn(), QRect(150, 150, 1942, 1284));
     }
 
     void pageTooLargeForTheSheetBeginsNoDocument()
@@ -395,12 +466,12 @@ private slots:
         MessageLog log;
         PageSettings settings;
         PrintState state;
-        QVERIFY(ComputePageLayout(picture.scene, settings, state, log.fn()));
+        QVERIFY(LayOutForPrinting(picture.scene, settings, state, log.fn()));
         PrintRequest request;
         request.last = 1;
         request.outputFile = QStringLiteral("/tmp/x.pdf");
-        QVERIFY(!RunPrintJob(printer, settings, state, request, log.fn(), {},
-                             [](const QImage &) { return QImage(); }));
+        QVERIFY(!RunPrintJob(printer, settings, pictureOf(picture.scene), state.layout, request,
+                             log.fn(), {}, [](const QSize &) { return QImage(); }));
         QCOMPARE(log.shown, QStringList{kOutOfMemoryText});
         QCOMPARE(jobEvents(printer.events),
                  (QStringList{QStringLiteral("file:/tmp/x.pdf"), QStringLiteral("begin"),

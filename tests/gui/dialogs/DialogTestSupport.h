@@ -8,7 +8,7 @@
 #include "scene/EditHistory.h"
 #include "scene/Scene.h"
 #include "scene/UiState.h"
-#include "dialogs/ScreenMetrics.h"
+#include "printing/ScreenResolution.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -53,7 +53,8 @@ void SizeCommandsTest::backgroundOkRecordsOneEntry()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 dialog(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 dialog(f.scene);
     whenModal([](QDialog &d) {
         auto &form = static_cast<TForm2 &>(d);
         form.Edit1->selectAll();
@@ -77,7 +78,8 @@ void SizeCommandsTest::backgroundOkRecordsOneEntry()
 void SizeCommandsTest::backgroundOkWithoutChangeStillRecords()
 {
     SceneFixture f;
-    TForm2 dialog(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 dialog(f.scene);
     int shown = 0;
     whenModal([](QDialog &d) { QTest::mouseClick(static_cast<TForm2 &>(d).Button1, Qt::LeftButton); },
               &shown);
@@ -100,7 +102,8 @@ void SizeCommandsTest::backgroundCancelRecordsNothing()
 {
     QFETCH(int, how);
     SceneFixture f;
-    TForm2 dialog(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 dialog(f.scene);
     whenModal([how](QDialog &d) {
         auto &form = static_cast<TForm2 &>(d);
         pressKeys(form.Edit1, Qt::Key_Down, 14);

@@ -44,7 +44,8 @@ private slots:
     void valuesBeforeFirstOpening();
 
     void backgroundOpensWithMillimetres();
-    void formCreateReadsScreenResolution();
+    void labelsAtTheScreensResolution_data();
+    void labelsAtTheScreensResolution();
     void formCreateKeepsResolutionWithoutScreen();
 
     void typing2048AndTabPreviewsAtOnce();
@@ -118,7 +119,8 @@ void SizeDialogsTest::layout()
     QFETCH(QString, caption);
     QFETCH(QSize, client);
     SceneFixture f;
-    TForm2 form2(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 form2(f.scene);
     TForm6 form6;
     SizeDialog &d = background ? static_cast<SizeDialog &>(form2) : form6;
 
@@ -160,7 +162,8 @@ void SizeDialogsTest::layout()
 void SizeDialogsTest::valuesBeforeFirstOpening()
 {
     SceneFixture f;
-    TForm2 form2(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 form2(f.scene);
     TForm6 form6;
     QCOMPARE(form2.Edit1->text(), QStringLiteral("100"));
     QCOMPARE(form2.Edit2->text(), QStringLiteral("100"));
@@ -174,7 +177,8 @@ void SizeDialogsTest::backgroundOpensWithMillimetres()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     QCOMPARE(d.Edit1->text(), QStringLiteral("400"));
@@ -190,17 +194,29 @@ void SizeDialogsTest::backgroundOpensWithMillimetres()
     d.reject();
 }
 
-void SizeDialogsTest::formCreateReadsScreenResolution()
+void SizeDialogsTest::labelsAtTheScreensResolution_data()
 {
+    QTest::addColumn<QSize>("dpi");
+    QTest::addColumn<QString>("width");  // 400 px
+    QTest::addColumn<QString>("height"); // 300 px
+    QTest::newRow("96") << QSize(96, 96) << QStringLiteral("(105.8mm)") << QStringLiteral("(79.4mm)");
+    QTest::newRow("120") << QSize(120, 120) << QStringLiteral("(84.7mm)") << QStringLiteral("(63.5mm)");
+    QTest::newRow("144") << QSize(144, 144) << QStringLiteral("(70.6mm)") << QStringLiteral("(52.9mm)");
+    QTest::newRow("120 x 144") << QSize(120, 144) << QStringLiteral("(84.7mm)") << QStringLiteral("(52.9mm)");
+}
+
+void SizeDialogsTest::labelsAtTheScreensResolution()
+{
+    QFETCH(QSize, dpi);
+    QFETCH(QString, width);
+    QFETCH(QString, height);
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, FixedScreen(QSize(120, 144)));
-    QCOMPARE(ScreenDpiX, 120);
-    QCOMPARE(ScreenDpiY, 144);
+    QVERIFY(ReadScreenResolution(FixedScreen(dpi)));
+    TForm2 d(f.scene);
     d.show();
-    // 400 px at 120 dpi = 84.666 mm; 300 px at 144 dpi = 52.916 mm.
-    QCOMPARE(d.Label3->text(), QStringLiteral("(84.7mm)"));
-    QCOMPARE(d.Label4->text(), QStringLiteral("(52.9mm)"));
+    QCOMPARE(d.Label3->text(), width);
+    QCOMPARE(d.Label4->text(), height);
     d.reject();
 }
 
@@ -209,7 +225,8 @@ void SizeDialogsTest::formCreateKeepsResolutionWithoutScreen()
     SceneFixture f;
     ScreenDpiX = 72;
     ScreenDpiY = 72;
-    TForm2 d(f.scene, FixedScreen(QSize()));
+    ReadScreenResolution(FixedScreen(QSize()));
+    TForm2 d(f.scene);
     QCOMPARE(ScreenDpiX, 72);
     QCOMPARE(ScreenDpiY, 72);
     QVERIFY(!ReadScreenResolution(FixedScreen(QSize(96, 0))));
@@ -222,7 +239,8 @@ void SizeDialogsTest::typing2048AndTabPreviewsAtOnce()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     typeInto(d.Edit1, QStringLiteral("2048"));
@@ -241,7 +259,8 @@ void SizeDialogsTest::typing2049AndTabChangesNothing()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     typeInto(d.Edit1, QStringLiteral("2049"));
@@ -262,7 +281,8 @@ void SizeDialogsTest::lettersPreviewOpeningWidth()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     typeInto(d.Edit1, QStringLiteral("640"));
@@ -286,7 +306,8 @@ void SizeDialogsTest::enterAppliesWithoutLeavingField()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     typeInto(d.Edit1, QStringLiteral("120"));
@@ -332,7 +353,8 @@ void SizeDialogsTest::focusLostToAnotherWindowIsNoExit()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     typeInto(d.Edit1, QStringLiteral("640"));
@@ -383,7 +405,8 @@ void SizeDialogsTest::heightFieldSteps()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     QTest::keyClick(d.Edit1, Qt::Key_Tab);
@@ -406,7 +429,8 @@ void SizeDialogsTest::upDownButtonsKeepTheirOwnPosition()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(2046, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     QToolButton *up = d.UpDown1->upButton();
@@ -513,7 +537,8 @@ void SizeDialogsTest::closesOtherThanOkRestore()
     f.scene.setBackgroundSize(QSize(400, 300));
     PartView &part = f.addPart(3, 4, 100, 60, 100, 60);
     TForm6 partDialog;
-    TForm2 backgroundDialog(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 backgroundDialog(f.scene);
     for (SizeDialog *d : {static_cast<SizeDialog *>(&partDialog),
                           static_cast<SizeDialog *>(&backgroundDialog)}) {
         if (d == &partDialog)
@@ -541,7 +566,8 @@ void SizeDialogsTest::reopeningStartsAfresh()
 {
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    TForm2 d(f.scene, kScreen96);
+    ReadScreenResolution(kScreen96);
+    TForm2 d(f.scene);
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     typeInto(d.Edit1, QStringLiteral("800"));

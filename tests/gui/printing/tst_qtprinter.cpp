@@ -247,7 +247,8 @@ private slots:
         PrintRequest request;
         request.last = 1;
         request.outputFile = path;
-        QVERIFY(RunPrintJob(printer, settings, state, request, log.fn(), {}));
+        QVERIFY(RunPrintJob(printer, settings, pictureOf(picture.scene), state.layout, request,
+                            log.fn(), {}));
         const PdfInfo info = ReadPdfInfo(path);
         QVERIFY2(info.ok, qPrintable(info.error));
         QCOMPARE(info.pages, 2);
@@ -264,7 +265,7 @@ private slots:
         QVERIFY(printer.beginDoc());
         QImage page(100, 100, QImage::Format_RGB32);
         page.fill(Qt::red);
-        printer.drawPage(page, QRect(0, 0, 1000, 1000));
+        printer.drawImage(page, QPoint(0, 0));
         printer.abortDoc();
         QVERIFY(printer.aborted());
         QVERIFY(!QFile::exists(path));
