@@ -46,7 +46,8 @@ void PartMover::showTopBounds()
     m_scene.showTopBounds();
 }
 
-void PartMover::ImageMouseDown(PartView *image, bool leftButton, const QPoint &imagePoint)
+void PartMover::ImageMouseDown(PartView *image, bool leftButton, const QPoint &imagePoint,
+                               std::optional<QPoint> screenPoint)
 {
     // A press while a move runs belongs to that move: its origin must stay,
     // or the move entry it ends with could not be undone.
@@ -58,6 +59,7 @@ void PartMover::ImageMouseDown(PartView *image, bool leftButton, const QPoint &i
         return;
     m_armed = image;
     m_pressPoint = m_dragAnchor;
+    m_pressScreen = screenPoint;
 }
 
 void PartMover::mouseMoved(const PointerEvent &event)
@@ -65,7 +67,10 @@ void PartMover::mouseMoved(const PointerEvent &event)
     const QPoint &point = event.point;
     const bool overBackground = event.overBackground;
     if (m_armed && !m_dragging) {
-        if ((point - m_pressPoint).manhattanLength() < m_host.dragThreshold())
+        const int travel = m_pressScreen && event.screen
+                               ? (*event.screen - *m_pressScreen).manhattanLength()
+                               : (point - m_pressPoint).manhattanLength();
+        if (travel < m_host.dragThreshold())
             return;
         // Beginning the drag completes the press as a click: the part is
         // selected (and raised) before it moves.

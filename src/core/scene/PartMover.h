@@ -2,6 +2,8 @@
 
 #include <QPoint>
 
+#include <optional>
+
 namespace zel {
 
 class EditCommands;
@@ -15,6 +17,9 @@ struct PointerEvent {
     QPoint point;
     bool overBackground = true;
     bool shift = false;
+    // Where on the screen, when the view is scaled: the drag threshold is
+    // the system's, in screen pixels.
+    std::optional<QPoint> screen;
 };
 
 // The keys the mover speaks, as the window's virtual key codes.
@@ -27,6 +32,7 @@ class MoveHost
 public:
     enum class Pointer { Normal, Hand, Forbidden };
     virtual ~MoveHost() = default;
+    // In screen pixels (background pixels where events carry no screen point).
     virtual int dragThreshold() const = 0;
     // Puts the mouse pointer on a background point.
     virtual void placePointer(const QPoint &backgroundPoint) = 0;
@@ -58,7 +64,8 @@ public:
     // that begins once the pointer has travelled the drag threshold; a
     // release without a drag is a plain click. imagePoint is the press
     // within the part.
-    void ImageMouseDown(PartView *image, bool leftButton, const QPoint &imagePoint);
+    void ImageMouseDown(PartView *image, bool leftButton, const QPoint &imagePoint,
+                        std::optional<QPoint> screenPoint = std::nullopt);
     void mouseMoved(const PointerEvent &event);
     void mouseReleased(const PointerEvent &event);
 
@@ -93,6 +100,7 @@ private:
     bool m_keyboardMove = false;
     PartView *m_armed = nullptr;  // pressed part, drag not begun yet
     QPoint m_pressPoint;
+    std::optional<QPoint> m_pressScreen;
 };
 
 } // namespace zel

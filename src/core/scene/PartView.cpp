@@ -6,9 +6,11 @@ void PartView::setBounds(const QRect &bounds)
 {
     if (bounds == m_bounds)
         return;
+    // Apart: a part moved far away leaves no long trail to repaint.
     const QRect old = m_bounds;
     m_bounds = bounds;
-    damage(old.united(bounds));
+    damage(old);
+    damage(bounds);
 }
 
 void PartView::setFrame(PartFrame frame)

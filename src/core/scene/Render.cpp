@@ -90,9 +90,15 @@ bool preparePart(PreparedPart &p, const PartDraw &part, const QRect &sourceRect,
     const qint64 left = qint64(part.bounds.x()) - origin.x();
     const qint64 top = qint64(part.bounds.y()) - origin.y();
     const qint64 x0 = scale.deviceAt(left) - deviceLeft;
-    const qint64 x1 = scale.deviceAt(left + part.bounds.width()) - deviceLeft;
+    qint64 x1 = scale.deviceAt(left + part.bounds.width()) - deviceLeft;
     const qint64 y0 = scaleDown.deviceAt(top) - deviceTop;
-    const qint64 y1 = scaleDown.deviceAt(top + part.bounds.height()) - deviceTop;
+    qint64 y1 = scaleDown.deviceAt(top + part.bounds.height()) - deviceTop;
+    // A framed part smaller than a device pixel still shows: its frame is
+    // where the user sees and finds it.
+    if (part.frame != PartFrame::None) {
+        x1 = std::max(x1, x0 + 1);
+        y1 = std::max(y1, y0 + 1);
+    }
     const qint64 cx0 = std::max<qint64>(x0, clip.left());
     const qint64 cx1 = std::min<qint64>(x1, qint64(clip.right()) + 1);
     const qint64 cy0 = std::max<qint64>(y0, clip.top());

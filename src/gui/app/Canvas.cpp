@@ -18,6 +18,8 @@ Canvas::Canvas(Scene &scene, QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     connect(&scene, &Scene::damaged, this,
             [this](const QRect &area) { update(canvasRectOf(area).adjusted(-1, -1, 1, 1)); });
+    // A new colour (or size) shows everywhere, whether or not the view moved.
+    connect(&scene, &Scene::backgroundChanged, this, qOverload<>(&QWidget::update));
 }
 
 void Canvas::setView(const RenderScale &scale, const QPoint &deviceOrigin)

@@ -127,6 +127,9 @@ void EditorView::setScale(const RenderScale &wanted, const QPoint &anchorAt)
         scale = all.front();
     if (scale.factor() > all.back().factor())
         scale = all.back();
+    // Sizes on screen stay where scroll bars can reach them.
+    while (scale.factor() > all.front().factor() && !fitsOnScreen(scale))
+        scale = RenderScale::of(scale.num, scale.den * 2);
     const QPoint anchor = anchorAt.x() < 0 ? viewport()->rect().center() : anchorAt;
     // The background position under the anchor, before and after.
     const double deviceX = horizontalScrollBar()->value() + anchor.x() - kFrameBorder + 0.5;
@@ -142,9 +145,19 @@ void EditorView::setScale(const RenderScale &wanted, const QPoint &anchorAt)
         emit scaleChanged();
 }
 
+bool EditorView::fitsOnScreen(const RenderScale &scale) const
+{
+    const QSize background = m_scene.backgroundSize().expandedTo(QSize(0, 0));
+    return scale.deviceAt(background.width()) < kMaxDeviceSide
+           && scale.deviceAt(background.height()) < kMaxDeviceSide;
+}
+
 bool EditorView::canZoomIn() const
 {
-    return m_scale.factor() < steps().back().factor();
+    for (const RenderScale &step : steps())
+        if (step.factor() > m_scale.factor())
+            return fitsOnScreen(step);
+    return false;
 }
 
 bool EditorView::canZoomOut() const
@@ -214,11 +227,19 @@ void EditorView::ensureVisible(const QRect &pictureRect)
 
 void EditorView::setEditingVisible(bool visible)
 {
+    // The preview does not scroll; editing comes back where it was.
+    if (!visible && m_editingVisible)
+        m_scrolledTo = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const bool returning = visible && !m_editingVisible;
     m_editingVisible = visible;
     const Qt::ScrollBarPolicy policy = visible ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
     setHorizontalScrollBarPolicy(policy);
     setVerticalScrollBarPolicy(policy);
     updateScrollBars();
+    if (returning) {
+        horizontalScrollBar()->setValue(m_scrolledTo.x());
+        verticalScrollBar()->setValue(m_scrolledTo.y());
+    }
     layoutContents();
 }
 
@@ -241,11 +262,16 @@ bool EditorView::zoomByWheel(QWheelEvent *event, const QPoint &at)
     event->accept();
     if (!m_editingVisible)
         return true; // the print preview has no scale
-    const int delta = event->angleDelta().y();
-    if (delta > 0)
+    // One step a notch (120), however finely a wheel or touchpad reports.
+    m_wheelTurn += event->angleDelta().y();
+    while (m_wheelTurn >= 120) {
+        m_wheelTurn -= 120;
         zoomIn(at);
-    else if (delta < 0)
+    }
+    while (m_wheelTurn <= -120) {
+        m_wheelTurn += 120;
         zoomOut(at);
+    }
     return true;
 }
 

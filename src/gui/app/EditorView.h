@@ -58,6 +58,7 @@ private:
     // Ctrl+wheel zooms about the pointer (viewport pixels); true when taken.
     bool zoomByWheel(QWheelEvent *event, const QPoint &at);
     QSize deviceBackground(const RenderScale &scale) const;
+    bool fitsOnScreen(const RenderScale &scale) const;
     void updateScrollBars();
     void layoutContents();
 
@@ -66,6 +67,8 @@ private:
     Canvas *m_canvas = nullptr;
     RenderScale m_scale;
     bool m_editingVisible = true;
+    QPoint m_scrolledTo; // while the preview hides the editing view
+    int m_wheelTurn = 0;
 };
 
 } // namespace zel

@@ -39,6 +39,7 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zel {
@@ -411,8 +412,13 @@ void MainWindow::dropEvent(QDropEvent *event)
         return;
     }
     event->acceptProposedAction();
-    // Pictures land with their top-left where they were dropped.
-    openDroppedFiles(files, m_canvas->pictureAt(m_canvas->mapFrom(this, event->position().toPoint())));
+    // Pictures land with their top-left where they were dropped; dropped
+    // beside the background, on the nearest point of it the window shows.
+    const QRect shown = m_canvas->rect();
+    const QPoint at = m_canvas->mapFrom(this, event->position().toPoint());
+    const QPoint on(std::clamp(at.x(), shown.left(), std::max(shown.left(), shown.right())),
+                    std::clamp(at.y(), shown.top(), std::max(shown.top(), shown.bottom())));
+    openDroppedFiles(files, m_canvas->pictureAt(on));
 }
 
 void MainWindow::openDroppedFiles(const QStringList &files, const QPoint &at)
@@ -561,7 +567,7 @@ PointerEvent MainWindow::pointerEvent(QPoint point, Qt::KeyboardModifiers modifi
 {
     // The mover works in background pixels at any scale.
     return PointerEvent{m_canvas->pictureAt(point), m_canvas->rect().contains(point),
-                        modifiers.testFlag(Qt::ShiftModifier)};
+                        modifiers.testFlag(Qt::ShiftModifier), point};
 }
 
 void MainWindow::onCanvasPressed(QPoint point, Qt::MouseButton button,
@@ -569,7 +575,7 @@ void MainWindow::onCanvasPressed(QPoint point, Qt::MouseButton button,
 {
     const QPoint at = m_canvas->pictureAt(point);
     if (PartView *view = m_scene.viewAt(at))
-        m_mover.ImageMouseDown(view, button == Qt::LeftButton, at - view->bounds().topLeft());
+        m_mover.ImageMouseDown(view, button == Qt::LeftButton, at - view->bounds().topLeft(), point);
     else if (m_mover.Dragging() && button == Qt::LeftButton)
         m_mover.mouseReleased(pointerEvent(point, modifiers)); // a click ends a keyboard move
 }
@@ -579,9 +585,14 @@ void MainWindow::onCanvasMoved(QPoint point, Qt::KeyboardModifiers modifiers)
     // The pointer arriving where a keyboard step put it is not a movement:
     // below 1:1 that screen pixel shows several background pixels, and
     // taking it as one would undo the step.
-    if (m_placedPointer && point == *m_placedPointer)
+    // Key repeat can outrun the pointer: an echo may come late, after
+    // others were asked for.
+    const auto echo = std::find(m_placedPointer.begin(), m_placedPointer.end(), point);
+    if (echo != m_placedPointer.end()) {
+        m_placedPointer.erase(m_placedPointer.begin(), echo + 1);
         return;
-    m_placedPointer.reset();
+    }
+    m_placedPointer.clear();
     m_mover.mouseMoved(pointerEvent(point, modifiers));
 }
 
@@ -626,15 +637,15 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 int MainWindow::dragThreshold() const
 {
-    // The system's distance is in screen pixels; the mover counts background pixels.
-    const RenderScale scale = m_canvas->scale();
-    return std::max(1, int(std::lround(QApplication::startDragDistance() / scale.factor())));
+    return QApplication::startDragDistance();
 }
 
 void MainWindow::placePointer(const QPoint &backgroundPoint)
 {
     const QPoint point = m_canvas->canvasPointOf(backgroundPoint);
-    m_placedPointer = point;
+    m_placedPointer.push_back(point);
+    if (m_placedPointer.size() > 64)
+        m_placedPointer.pop_front();
     m_setCursorPos(m_canvas->mapToGlobal(point));
 }
 

@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <deque>
 #include <optional>
 
 class QAction;
@@ -168,7 +169,9 @@ private:
     std::unique_ptr<RecoveryCopy> m_recovery;
     TAboutDlg *m_aboutDlg1 = nullptr;
     std::function<void(const QPoint &)> m_setCursorPos;
-    std::optional<QPoint> m_placedPointer; // where a keyboard step put the pointer (canvas)
+    // Where keyboard steps put the pointer (canvas), oldest first, until the
+    // pointer is seen to arrive there.
+    std::deque<QPoint> m_placedPointer;
 
     QWidget *m_panel3 = nullptr;
     QWidget *m_image1 = nullptr;

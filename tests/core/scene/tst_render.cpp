@@ -646,6 +646,12 @@ void RenderTest::framesAreOneDevicePixelWide()
                            + std::count(dotted.begin(), dotted.end(), true)));
         QCOMPARE(canvas.pixel(selected.left() + 1, selected.top() + 1), kRed);
     }
+    // Far out, a selected part smaller than a screen pixel is still seen: one
+    // pixel of frame where it lies.
+    QImage small(5, 4, QImage::Format_RGB32);
+    RenderPicture(small, viewsOf(scene), RenderArea{small.rect(), {1, 8}, {}}, kWhiteRgb);
+    QCOMPARE(small.pixel(2, 0), kAqua); // the 4 x 4 part at (20, 3)
+    QCOMPARE(countOf(small, kAqua), 1);
 }
 
 void RenderTest::bandsDrawTheSamePixels_data()

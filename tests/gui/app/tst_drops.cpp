@@ -5,6 +5,7 @@
 #include "app/Canvas.h"
 #include "app/EditorView.h"
 
+#include <QLabel>
 #include <QScrollBar>
 
 #include <QDragEnterEvent>
@@ -28,6 +29,7 @@ private slots:
     void otherFilesAreRefused_data();
     void otherFilesAreRefused();
     void refusedDuringKeyboardMove();
+    void droppedBesideTheBackground();
 
 private:
     static bool enter(MainWindow &window, QMimeData &data, QPoint at = QPoint(50, 50))
@@ -75,6 +77,7 @@ void DropsTest::picturesArePastedEach()
     QVERIFY(WindowFixture::solid(20, 10, qRgb(255, 0, 0)).save(a, "BMP"));
     QVERIFY(WindowFixture::solid(30, 40, qRgb(0, 0, 255)).save(b, "BMP"));
     WindowFixture f;
+    f.window->show();
     f.window->editorView()->setScale(RenderScale::of(num, den), QPoint(0, 0));
     Canvas *canvas = f.window->canvas();
     const QPoint point = canvas->mapTo(f.window.get(), canvas->canvasPointOf(at));
@@ -163,6 +166,25 @@ void DropsTest::refusedDuringKeyboardMove()
     drop(*f.window, *data);
     QCOMPARE(f.scene().count(), 1);
     QCOMPARE(f.scene().part(0).Image->bounds(), QRect(0, 0, 31, 40));
+}
+
+// On the status bar or the grey beyond the background: the part lands on
+// the nearest point of the background the window shows.
+void DropsTest::droppedBesideTheBackground()
+{
+    const QString a = m_dir.filePath(QStringLiteral("side.bmp"));
+    QVERIFY(WindowFixture::solid(20, 10, qRgb(255, 0, 0)).save(a, "BMP"));
+    WindowFixture f;
+    f.window->show();
+    std::unique_ptr<QMimeData> data(files({a}));
+    Canvas *canvas = f.window->canvas();
+    const QPoint below = f.window->statusPanel(0)->mapTo(f.window.get(), QPoint(40, 5));
+    drop(*f.window, *data, below);
+    QCOMPARE(f.scene().part(0).Image->bounds().topLeft(),
+             QPoint(canvas->mapFrom(f.window.get(), below).x(), 385));
+    const QPoint right = canvas->mapTo(f.window.get(), QPoint(canvas->width() + 40, 30));
+    drop(*f.window, *data, right);
+    QCOMPARE(f.scene().part(0).Image->bounds().topLeft(), QPoint(513, 30));
 }
 
 QTEST_MAIN(DropsTest)

@@ -6,7 +6,10 @@
 #include "EditHistory.h"
 
 #include <QLabel>
+#include <QScrollBar>
 #include <QWheelEvent>
+
+#include <functional>
 
 #include <cmath>
 #include <QtTest>
@@ -36,6 +39,7 @@ private slots:
     void movesAtEveryScale_data();
     void movesAtEveryScale();
     void ctrlWheelZoomsAboutThePointer();
+    void viewRepaintsWhatChanges();
 
 private:
     struct Moving : WindowFixture {
@@ -329,6 +333,9 @@ void PartMoverTest::movesAtEveryScale()
     QCOMPARE(canvas->grabArea(QRect(corner, QSize(2, 2))).pixel(1, 1), 0xFFFF0000u);
 
     QTest::mousePress(canvas, Qt::LeftButton, {}, at(61, 61));
+    // The drag threshold is the system's, in screen pixels, at any scale.
+    QTest::mouseMove(canvas, at(61, 61) + QPoint(QApplication::startDragDistance() - 1, 0));
+    QCOMPARE(m.scene().part(0).Image->bounds(), QRect(41, 41, 40, 40));
     QTest::mouseMove(canvas, at(68, 61));
     QTest::mouseMove(canvas, at(75, 55));
     QCOMPARE(m.panel1(), QStringLiteral("(14, -6)"));
@@ -340,10 +347,12 @@ void PartMoverTest::movesAtEveryScale()
     // screen pixel, and the pointer arriving there does not undo the step.
     m.window->trigger(Item::MoveItem);
     QCOMPARE(m.pointer.last(), canvas->mapToGlobal(at(75, 55)));
-    for (int i = 0; i < 3; ++i) {
+    // Key repeat outrunning the pointer: the echoes arrive late, in order.
+    for (int i = 0; i < 3; ++i)
         m.key(Qt::Key_Right);
-        QTest::mouseMove(canvas, canvas->mapFromGlobal(m.pointer.last()));
-    }
+    for (const QPoint &placed : m.pointer.mid(m.pointer.size() - 3))
+        QTest::mouseMove(canvas, canvas->mapFromGlobal(placed));
+    QCOMPARE(m.panel1(), QStringLiteral("(3, 0)"));
     QTest::keyPress(canvas, Qt::Key_Shift);
     m.key(Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyRelease(canvas, Qt::Key_Shift);
@@ -377,9 +386,19 @@ void PartMoverTest::ctrlWheelZoomsAboutThePointer()
         QVERIFY(std::abs(canvas->pictureAt(canvas->mapFromGlobal(global)).x() - 301) <= 1);
         QVERIFY(std::abs(canvas->pictureAt(canvas->mapFromGlobal(global)).y() - 201) <= 1);
     }
-    // Without Ctrl the wheel scrolls; during the preview nothing zooms.
+    // A fine wheel zooms one step a notch of 120.
+    for (int i = 0; i < 7; ++i)
+        wheel(15, Qt::ControlModifier, pointer);
+    QCOMPARE(view->scale().factor(), 2.0 / 3.0);
+    wheel(15, Qt::ControlModifier, pointer);
+    QCOMPARE(view->scale().factor(), 1.0);
+    wheel(-120, Qt::ControlModifier, pointer);
+    // Without Ctrl the wheel scrolls; during the preview nothing zooms, and
+    // editing comes back scrolled where it was.
     wheel(120, {}, pointer);
     QCOMPARE(view->scale().factor(), 2.0 / 3.0);
+    view->setScale(RenderScale{4, 1});
+    view->horizontalScrollBar()->setValue(700);
     m.window->trigger(Item::PrintPreviewItem);
     QVERIFY(m.window->isPreviewShown());
     QWheelEvent event(QPointF(10, 10), QPointF(view->viewport()->mapToGlobal(QPoint(10, 10))),
@@ -387,7 +406,44 @@ void PartMoverTest::ctrlWheelZoomsAboutThePointer()
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(view->viewport(), &event);
     m.window->trigger(Item::ZoomInItem);
-    QCOMPARE(view->scale().factor(), 2.0 / 3.0);
+    QCOMPARE(view->scale().factor(), 4.0);
+    m.window->print().ToolButton_CloseClick();
+    QCOMPARE(view->horizontalScrollBar()->value(), 700);
+}
+
+// What changes on screen is painted again: the old and new places of a
+// moved part, everything after a new colour or scale.
+void PartMoverTest::viewRepaintsWhatChanges()
+{
+    Moving m;
+    m.paste(40, 40, 0xFFFF0000u);
+    QVERIFY(QTest::qWaitForWindowExposed(m.window.get()));
+    Canvas *canvas = m.canvas();
+    struct Painted : QObject {
+        QRegion region;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                region += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } painted;
+    canvas->installEventFilter(&painted);
+    const auto after = [&](const std::function<void()> &change) {
+        QCoreApplication::processEvents();
+        painted.region = QRegion();
+        change();
+        QCoreApplication::processEvents();
+        return painted.region;
+    };
+    const QRegion moved = after([&] { placeTop(m, QRect(200, 100, 40, 40)); });
+    QVERIFY(moved.contains(canvas->canvasRectOf(QRect(0, 0, 40, 40))));
+    QVERIFY(moved.contains(canvas->canvasRectOf(QRect(200, 100, 40, 40))));
+    QVERIFY(!moved.contains(QPoint(120, 60))); // nothing between the two
+    QCOMPARE(after([&] { m.scene().setBackgroundColour(0x00112233); }), QRegion(canvas->rect()));
+    m.window->editorView()->setScale(RenderScale{1, 8});
+    const QRegion tiny = after([&] { m.scene().SetMonochrome(-1); });
+    QVERIFY(tiny.contains(canvas->canvasRectOf(QRect(200, 100, 40, 40))));
 }
 
 QTEST_MAIN(PartMoverTest)
