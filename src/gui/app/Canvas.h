@@ -34,7 +34,8 @@ public:
     QRect canvasRectOf(const QRect &pictureRect) const;
 
     // The picture as it stands on screen, frames included, over an area of
-    // the canvas: the same pixels paintEvent puts up.
+    // the canvas: the same pixels paintEvent puts up, in the screen's own
+    // pixels (more than the window's on a scaled screen).
     QImage grabArea(const QRect &area) const;
 
 signals:
@@ -49,7 +50,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void drawArea(QImage &into, const QRect &area) const;
+    double ratio() const;
+    RenderScale screenScale() const;
+    QPoint screenOrigin() const;
+    QRect screenRectOf(const QRect &area) const;
+    void drawArea(QImage &into, const QRect &screenArea) const;
 
     Scene &m_scene;
     RenderScale m_scale;
