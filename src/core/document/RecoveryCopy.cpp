@@ -7,7 +7,18 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace zel {
+
+namespace {
+
+// A nice value high enough to give way, low enough that a busy machine
+// still writes the copy in time.
+constexpr int kWriterNice = 10;
+
+} // namespace
 
 RecoveryCopy::RecoveryCopy(DocumentState &document, RecoveryStore &store, QObject *parent)
     : QObject(parent)
@@ -142,6 +153,8 @@ void RecoveryCopy::waitForWriter()
 
 void RecoveryCopy::run()
 {
+    // Behind the window when both want the processor (Linux: per thread).
+    ::setpriority(PRIO_PROCESS, pid_t(::gettid()), kWriterNice);
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_next || m_stop; });
