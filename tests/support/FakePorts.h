@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/ScreenResolution.h"
 #include "scene/Ports.h"
 
 #include <QList>
@@ -67,6 +68,15 @@ public:
         colours.pop_front();
         return answer;
     }
+};
+
+// A screen of a fixed resolution; an empty size is a screen that tells none.
+class FakeScreen : public ScreenMetrics
+{
+public:
+    explicit FakeScreen(QSize dpi) : dpi(dpi) {}
+    QSize dpi;
+    QSize logicalDpi() const override { return dpi; }
 };
 
 class FakeClipboard : public ClipboardPort

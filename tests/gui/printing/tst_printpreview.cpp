@@ -1,6 +1,7 @@
 // The print preview and the printing commands of the controller, on the
 // fake printer inside a stand-in for the main window.
 
+#include "FakePorts.h"
 #include "FakePrinter.h"
 #include "printing/PageSetupDialog.h"
 #include "printing/PreviewWidgets.h"
@@ -143,6 +144,45 @@ private slots:
         QCOMPARE(f.shownAt(0, 0), qRgb(0, 0, 0));
     }
 
+    void sheetAtTheScreensResolution_data()
+    {
+        QTest::addColumn<QSize>("dpi");
+        QTest::addColumn<QSize>("sheet");  // screen pixels
+        QTest::addColumn<QPoint>("cell");  // the margins' corner
+        QTest::addColumn<QSize>("cellSize");
+        QTest::addColumn<int>("pages");    // of a 1300 x 1900 picture
+        QTest::newRow("96") << QSize(96, 96) << QSize(793, 1122) << QPoint(75, 75)
+                            << QSize(642, 971) << 6;
+        QTest::newRow("120") << QSize(120, 120) << QSize(992, 1403) << QPoint(94, 94)
+                             << QSize(803, 1214) << 4;
+        QTest::newRow("144") << QSize(144, 144) << QSize(1190, 1683) << QPoint(113, 113)
+                             << QSize(963, 1457) << 4;
+        QTest::newRow("120 x 144") << QSize(120, 144) << QSize(992, 1683) << QPoint(94, 113)
+                                   << QSize(803, 1457) << 4;
+    }
+    void sheetAtTheScreensResolution()
+    {
+        QFETCH(QSize, dpi);
+        QFETCH(QSize, sheet);
+        QFETCH(QPoint, cell);
+        QFETCH(QSize, cellSize);
+        QFETCH(int, pages);
+        QVERIFY(ReadScreenResolution(FakeScreen(dpi)));
+        Fixture f(QSize(1300, 1900));
+        f.controller->PrintPreviewItemClick();
+        QCOMPARE(f.controller->state().layout.pageCount(), pages);
+        QCOMPARE(f.view().image().size(), sheet);
+        // The sheet is fitted by its millimetres: the same view at any resolution.
+        QCOMPARE(f.view().geometry(), QRect(175, 16, 282, 400));
+        QCOMPARE(f.shownAt(cell.x(), cell.y()), coordinateColour(0, 0));
+        QCOMPARE(f.shownAt(cell.x() - 1, cell.y()), qRgb(255, 255, 255));
+        QCOMPARE(f.shownAt(cell.x() + cellSize.width() - 1, cell.y() + cellSize.height() - 1),
+                 coordinateColour(cellSize.width() - 1, cellSize.height() - 1));
+        QCOMPARE(f.shownAt(cell.x() + cellSize.width(), cell.y()), qRgb(255, 255, 255));
+        f.controller->ToolButton_NextClick();
+        QCOMPARE(f.shownAt(cell.x(), cell.y()), coordinateColour(cellSize.width(), 0));
+    }
+
     void landscapeSheetInASmallerArea()
     {
         Fixture f;
@@ -239,8 +279,7 @@ private slots:
     {
         QFETCH(int, dpi);
         QFETCH(QSize, client);
-        ScreenDpiX = dpi;
-        ScreenDpiY = dpi;
+        QVERIFY(ReadScreenResolution(FakeScreen(QSize(dpi, dpi))));
         const QRgb red = qRgb(255, 0, 0);
         Fixture f(QSize(643, 972), red);
         f.window.client->resize(client);
