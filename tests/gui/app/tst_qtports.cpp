@@ -65,6 +65,30 @@ void QtPortsTest::realPorts()
                                 QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル"),
                                 QStringLiteral("はい(&Y)")}));
 
+    // The recovery offer: Yes and No alone, Yes the default, no icon;
+    // Escape answers No.
+    seen.clear();
+    QTimer::singleShot(0, [&seen] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen << box->windowTitle() << box->text() << QString::number(int(box->icon()));
+        for (QAbstractButton *button : box->buttons())
+            seen << button->text();
+        seen << box->defaultButton()->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    const QString offer = QStringLiteral("前回、保存されずに終了した作業があります。\r\n復元しますか？");
+    QCOMPARE(dialogs.askYesNo(QStringLiteral("Zelvane"), offer), Answer::No);
+    QCOMPARE(seen, (QStringList{QStringLiteral("Zelvane"), offer, QString::number(int(QMessageBox::NoIcon)),
+                                QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
+                                QStringLiteral("はい(&Y)")}));
+    QTimer::singleShot(0, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            QTest::keyClick(box, Qt::Key_Return);
+    });
+    QCOMPARE(dialogs.askYesNo(QStringLiteral("Zelvane"), offer), Answer::Yes);
+
     // Each menu works out its items as it opens.
     WindowFixture f;
     f.paste(3, 3, 0xFF000000u);
