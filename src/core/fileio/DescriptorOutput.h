@@ -27,6 +27,8 @@ public:
     bool flush();
 
     bool hasFailed() const { return m_error != 0; }
+    // The errno value of the first failure; 0 while none.
+    int error() const { return m_error; }
     // The system's reason alone ("Broken pipe"); errorString() says which
     // descriptor and what failed too.
     QString reason() const { return m_reason; }

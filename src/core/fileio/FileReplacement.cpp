@@ -1,5 +1,6 @@
 #include "FileReplacement.h"
 
+#include "DescriptorOutput.h"
 #include "NativePath.h"
 
 #include <QRandomGenerator>
@@ -14,8 +15,6 @@
 namespace zel {
 
 namespace {
-
-constexpr size_t kBufferSize = size_t(256) * 1024;
 
 QByteArray folderOf(const QByteArray &file)
 {
@@ -145,8 +144,13 @@ bool FileReplacement::open()
     // The new file keeps the permissions of the one it replaces.
     if (exists)
         ::fchmod(m_fd, existing.st_mode & 07777);
-    m_buffer.clear();
-    m_buffer.reserve(kBufferSize);
+    // Every write of the new contents checked, in large blocks.
+    m_out = std::make_unique<DescriptorOutput>(m_fd, m_path);
+    if (!m_out->open()) {
+        fail(EBADF, "cannot create");
+        discard();
+        return false;
+    }
     QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     return true;
 }
@@ -164,50 +168,29 @@ qint64 FileReplacement::readData(char *, qint64)
 
 qint64 FileReplacement::writeData(const char *data, qint64 size)
 {
-    if (m_fd < 0 || m_error != 0)
+    if (!m_out || m_error != 0)
         return -1;
-    if (size <= 0)
-        return 0;
-    if (m_buffer.size() + size_t(size) <= kBufferSize) {
-        m_buffer.insert(m_buffer.end(), data, data + size);
+    if (m_out->write(data, size) == size)
         return size;
-    }
-    if (!flushBuffer())
-        return -1;
-    if (size_t(size) < kBufferSize) {
-        m_buffer.insert(m_buffer.end(), data, data + size);
-        return size;
-    }
-    return writeOut(data, size) ? size : -1;
+    takeFailureOf(*m_out);
+    return -1;
 }
 
-bool FileReplacement::writeOut(const char *data, qint64 size)
+bool FileReplacement::flushOut()
 {
-    while (size > 0) {
-        const ssize_t written = ::write(m_fd, data, size_t(qMin<qint64>(size, 1 << 30)));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno, "write failed");
-            return false;
-        }
-        if (written == 0) {
-            fail(ENOSPC, "write failed");
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
-bool FileReplacement::flushBuffer()
-{
-    if (m_buffer.empty())
+    if (m_out->flush())
         return true;
-    const bool ok = writeOut(m_buffer.data(), qint64(m_buffer.size()));
-    m_buffer.clear();
-    return ok;
+    takeFailureOf(*m_out);
+    return false;
+}
+
+void FileReplacement::takeFailureOf(const DescriptorOutput &out)
+{
+    if (m_error != 0)
+        return;
+    m_error = out.error();
+    m_reason = out.reason();
+    setErrorString(out.errorString());
 }
 
 bool FileReplacement::commit()
@@ -217,7 +200,7 @@ bool FileReplacement::commit()
             fail(EBADF, "write failed");
         return false;
     }
-    if (m_error == 0 && flushBuffer()) {
+    if (m_error == 0 && flushOut()) {
         if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
             fail(errno, "write failed");
     }
@@ -263,8 +246,7 @@ void FileReplacement::discard()
         ::unlink(m_temporary.constData());
         m_temporary.clear();
     }
-    m_buffer.clear();
-    m_buffer.shrink_to_fit();
+    m_out.reset();
     if (isOpen())
         QIODevice::close();
 }

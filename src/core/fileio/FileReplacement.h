@@ -4,9 +4,11 @@
 #include <QIODevice>
 #include <QString>
 
-#include <vector>
+#include <memory>
 
 namespace zel {
+
+class DescriptorOutput;
 
 // The one way every writer replaces a file. The new contents go to a
 // temporary file of a short name of its own (".zelvane-" and eight random
@@ -53,8 +55,8 @@ protected:
     qint64 writeData(const char *data, qint64 size) override;
 
 private:
-    bool writeOut(const char *data, qint64 size);
-    bool flushBuffer();
+    bool flushOut();
+    void takeFailureOf(const DescriptorOutput &out);
     // reason, when given, says more than the system's text for error.
     void fail(int error, const char *what, const QString &reason = QString());
     void discard();
@@ -65,7 +67,7 @@ private:
     int m_fd = -1;
     int m_error = 0;
     QString m_reason;
-    std::vector<char> m_buffer;
+    std::unique_ptr<DescriptorOutput> m_out; // while the temporary file is open
 };
 
 } // namespace zel
