@@ -298,12 +298,4 @@ void loadDocumentContents(Scene &scene, const DocumentContents &contents)
         scene.SelectPart(scene.part(0).Image.get());
 }
 
-qint64 displayedPixels(const DocumentContents &contents)
-{
-    qint64 total = 0;
-    for (const DocumentPart &part : contents.parts)
-        total += qint64(part.bounds.width()) * part.bounds.height();
-    return total;
-}
-
 } // namespace zel

@@ -97,9 +97,6 @@ bool readDocumentParts(QIODevice &in, const std::function<void(const DocumentHea
 // becomes the selected part.
 void loadDocumentContents(Scene &scene, const DocumentContents &contents);
 
-// The pixels of all parts at their displayed sizes.
-qint64 displayedPixels(const DocumentContents &contents);
-
 // Rebuilds an empty scene (as after a reset) from a document. The scene is
 // changed only once the whole file has been read: on failure it keeps
 // nothing of the file. The last entry becomes the selected part.
