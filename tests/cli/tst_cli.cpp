@@ -1,6 +1,7 @@
 // zelvane-cli end to end: the built executable run as a script would run it.
 
 #include "imaging/BmpCodec.h"
+#include "FileBytes.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/PictureFiles.h"
 #include "scene/Render.h"
@@ -34,19 +35,10 @@ extern char **environ;
 using namespace zel;
 using namespace zel::test;
 
+using zel::test::readFile;
+using zel::test::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // A 6 x 4 picture: white left half (see-through when transparent), a
 // colour ramp on the right.

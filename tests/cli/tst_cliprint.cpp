@@ -3,6 +3,8 @@
 // CUPS scheduler of the test's own to a cups-pdf queue.
 
 #include "CliRunner.h"
+#include "FileBytes.h"
+#include "PrintedPictures.h"
 #include "CupsServer.h"
 #include "PdfTools.h"
 
@@ -31,36 +33,11 @@
 using namespace zel;
 using namespace zel::test;
 
+using zel::test::readFile;
+using zel::test::writeFile;
+
 namespace {
 
-
-// A picture whose every pixel within 1024 x 1024 differs from the others
-// and none is white, so that a shift by one pixel or a lost one shows.
-QImage gradientPicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, 0x20 + ((x >> 8) << 4) + ((y >> 8) << 2)));
-    return image;
-}
-
-// A document whose picture is exactly `picture`: one opaque part covering
-// the whole background.
-bool writeDocument(const QString &path, const QImage &picture)
-{
-    UiState ui;
-    Scene scene(ui);
-    scene.setBackgroundSize(picture.size());
-    scene.InsertPart(0, 0, picture.width(), picture.height(), Bitmap::fromImage(picture), 0, 0, 0);
-    return saveDocumentFile(path, scene) == SaveError::None;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // What page pixel (x, y) must show: white but for the cell of the picture
 // starting at cellOrigin, placed at target (the cell's size).

@@ -1,4 +1,5 @@
 #include "DocumentTestSupport.h"
+#include "FileBytes.h"
 
 #include "document/DocumentFile.h"
 #include "scene/Scene.h"
@@ -11,19 +12,10 @@
 
 using namespace zel;
 
+using zel::test::readFile;
+using zel::test::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // A picture of the given depth whose pixels depend on seed.
 zel::Bitmap pictureAtDepth(int depth, int width, int height, int seed)

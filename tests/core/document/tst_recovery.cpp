@@ -3,6 +3,7 @@
 // full disk. Every test works under its own XDG_STATE_HOME.
 
 #include "DocumentTestSupport.h"
+#include "FileBytes.h"
 #include "FakePorts.h"
 #include "FileSizeLimit.h"
 
@@ -35,21 +36,22 @@
 
 using namespace zel;
 
+using zel::test::readFile;
+using zel::test::writeFile;
+
 namespace {
 
+// One running program: its store, its document and the commands over them.
+struct Program {
+    explicit Program(const QString &folder) : store(folder) {}
+    RecoveryStore store;
+    DocumentState state;
+    test::ScriptedDialogs dialogs;
+    DocumentCommands commands{state, dialogs};
+    RecoveryCopy copy{state, store};
+};
+
 const QString kQuestion = QStringLiteral("Zelvane|前回、保存されずに終了した作業があります。\r\n復元しますか？");
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QStringList entriesIn(const QString &dir)
 {
@@ -271,11 +273,8 @@ private slots:
         const QString leftPath = leaveCopy(m_folder, left);
         QVERIFY(QFile::exists(leftPath));
 
-        RecoveryStore store(m_folder);
-        DocumentState state;
-        test::ScriptedDialogs dialogs;
-        DocumentCommands commands(state, dialogs);
-        RecoveryCopy copy(state, store);
+        Program program(m_folder);
+        auto &[store, state, dialogs, commands, copy] = program;
         dialogs.answers = {Answer::Yes};
         QVERIFY(copy.offerLeftCopy(dialogs, commands));
         QCOMPARE(dialogs.questions, QStringList{kQuestion});
@@ -311,11 +310,8 @@ private slots:
         const RecoveryDocument left = sampleDocument(2, target);
         leaveCopy(m_folder, left);
         {
-            RecoveryStore store(m_folder);
-            DocumentState state;
-            test::ScriptedDialogs dialogs;
-            DocumentCommands commands(state, dialogs);
-            RecoveryCopy copy(state, store);
+            Program program(m_folder);
+            auto &[store, state, dialogs, commands, copy] = program;
             dialogs.answers = {Answer::Yes};
             QVERIFY(copy.offerLeftCopy(dialogs, commands));
             QSignalSpy removed(&copy, &RecoveryCopy::copyRemoved);
@@ -344,11 +340,8 @@ private slots:
         const QString other = m_home->filePath(QStringLiteral("other.BMH"));
         QVERIFY(writeFile(other, documentBytes(sampleDocument(1, QString()).contents)));
         leaveCopy(m_folder, sampleDocument(2, QString()));
-        RecoveryStore store(m_folder);
-        DocumentState state;
-        test::ScriptedDialogs dialogs;
-        DocumentCommands commands(state, dialogs);
-        RecoveryCopy copy(state, store);
+        Program program(m_folder);
+        auto &[store, state, dialogs, commands, copy] = program;
         dialogs.answers = {Answer::Yes};
         QVERIFY(copy.offerLeftCopy(dialogs, commands));
         QSignalSpy removed(&copy, &RecoveryCopy::copyRemoved);
@@ -372,11 +365,8 @@ private slots:
     {
         const QString leftPath = leaveCopy(m_folder, sampleDocument(1, QString()));
         {
-            RecoveryStore store(m_folder);
-            DocumentState state;
-            test::ScriptedDialogs dialogs;
-            DocumentCommands commands(state, dialogs);
-            RecoveryCopy copy(state, store);
+            Program program(m_folder);
+            auto &[store, state, dialogs, commands, copy] = program;
             dialogs.answers = {Answer::No};
             QVERIFY(!copy.offerLeftCopy(dialogs, commands));
             QCOMPARE(dialogs.questions, QStringList{kQuestion});
@@ -564,11 +554,8 @@ private slots:
 
     void copyFollowsTheDocument()
     {
-        RecoveryStore store(m_folder);
-        DocumentState state;
-        test::ScriptedDialogs dialogs;
-        DocumentCommands commands(state, dialogs);
-        RecoveryCopy copy(state, store);
+        Program program(m_folder);
+        auto &[store, state, dialogs, commands, copy] = program;
         copy.setDelay(20);
         QSignalSpy written(&copy, &RecoveryCopy::copyWritten);
         QSignalSpy removed(&copy, &RecoveryCopy::copyRemoved);
@@ -645,11 +632,8 @@ private slots:
         QFETCH(bool, saveFails);
         QFETCH(bool, kept);
         {
-            RecoveryStore store(m_folder);
-            DocumentState state;
-            test::ScriptedDialogs dialogs;
-            DocumentCommands commands(state, dialogs);
-            RecoveryCopy copy(state, store);
+            Program program(m_folder);
+            auto &[store, state, dialogs, commands, copy] = program;
             commands.onSaved([&](bool written) { copy.saveFinished(written); });
             state.edit().InsertPastedBitmap(doc::picture(5, 5, 1));
             copy.writeNow();

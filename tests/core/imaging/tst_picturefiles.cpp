@@ -1,4 +1,5 @@
 #include "BmpBytes.h"
+#include "FileBytes.h"
 #include "JpegFixtures.h"
 #include "PngReference.h"
 
@@ -18,19 +19,10 @@ using namespace zel;
 Q_DECLARE_METATYPE(zel::PictureKind)
 Q_DECLARE_METATYPE(zel::BmpFileSize)
 
+using zel::test::readFile;
+using zel::test::writeFile;
+
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString suiteFile(const QString &name)
 {

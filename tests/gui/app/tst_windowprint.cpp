@@ -1,6 +1,7 @@
 // Printing and the print preview as the main window offers them, at the
 // resolution of the screen it starts on.
 #include "WindowFixture.h"
+#include "PrintedPictures.h"
 
 #include "FakePrinter.h"
 #include "PdfTools.h"
@@ -53,30 +54,6 @@ private:
         }
     };
 };
-
-namespace {
-
-// A picture whose pixels differ from their neighbours and none is white, so
-// that a page shifted or scaled by one pixel shows.
-QImage gradientPicture(const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, 0x20 + ((x >> 8) << 4) + ((y >> 8) << 2)));
-    return image;
-}
-
-bool writeDocument(const QString &path, const QImage &picture)
-{
-    UiState ui;
-    Scene scene(ui);
-    scene.setBackgroundSize(picture.size());
-    scene.InsertPart(0, 0, picture.width(), picture.height(), Bitmap::fromImage(picture), 0, 0, 0);
-    return saveDocumentFile(path, scene) == SaveError::None;
-}
-
-} // namespace
 
 void WindowPrintTest::init()
 {
@@ -225,7 +202,7 @@ void WindowPrintTest::windowAndCommandLineGiveTheSameSheets()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString document = dir.filePath(QStringLiteral("picture.BMH"));
-    QVERIFY(writeDocument(document, gradientPicture(picture)));
+    QVERIFY(writeDocument(document, gradientPicture(picture.width(), picture.height())));
 
     // The window: the PDF printer, print to file chosen in the print dialog.
     const QString fromWindow = dir.filePath(QStringLiteral("window.pdf"));

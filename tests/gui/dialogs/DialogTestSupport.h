@@ -9,6 +9,7 @@
 #include "scene/Scene.h"
 #include "scene/UiState.h"
 #include "printing/ScreenResolution.h"
+#include "FakePorts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -47,16 +48,6 @@ inline Bitmap solidBitmap(int width, int height, QRgb colour = 0xFF3366CCu)
     image.fill(colour);
     return Bitmap::fromImage(image);
 }
-
-class FixedScreen final : public ScreenMetrics
-{
-public:
-    explicit FixedScreen(QSize dpi) : m_dpi(dpi) {}
-    QSize logicalDpi() const override { return m_dpi; }
-
-private:
-    QSize m_dpi;
-};
 
 struct SceneFixture {
     UiState ui;

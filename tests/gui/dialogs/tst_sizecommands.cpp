@@ -21,7 +21,7 @@ using zel::test::kNavy;
 
 namespace {
 
-const FixedScreen kScreen96(QSize(96, 96));
+const FakeScreen kScreen96(QSize(96, 96));
 constexpr QRgb kPartColour = 0xFF3366CCu;
 
 void pressKeys(QWidget *widget, Qt::Key key, int times)

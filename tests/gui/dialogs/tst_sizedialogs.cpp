@@ -18,7 +18,7 @@ using namespace zel::test;
 
 namespace {
 
-const FixedScreen kScreen96(QSize(96, 96));
+const FakeScreen kScreen96(QSize(96, 96));
 
 void typeInto(QLineEdit *field, const QString &text)
 {
@@ -212,7 +212,7 @@ void SizeDialogsTest::labelsAtTheScreensResolution()
     QFETCH(QString, height);
     SceneFixture f;
     f.scene.setBackgroundSize(QSize(400, 300));
-    QVERIFY(ReadScreenResolution(FixedScreen(dpi)));
+    QVERIFY(ReadScreenResolution(FakeScreen(dpi)));
     TForm2 d(f.scene);
     d.show();
     QCOMPARE(d.Label3->text(), width);
@@ -225,13 +225,13 @@ void SizeDialogsTest::formCreateKeepsResolutionWithoutScreen()
     SceneFixture f;
     ScreenDpiX = 72;
     ScreenDpiY = 72;
-    ReadScreenResolution(FixedScreen(QSize()));
+    ReadScreenResolution(FakeScreen(QSize()));
     TForm2 d(f.scene);
     QCOMPARE(ScreenDpiX, 72);
     QCOMPARE(ScreenDpiY, 72);
-    QVERIFY(!ReadScreenResolution(FixedScreen(QSize(96, 0))));
+    QVERIFY(!ReadScreenResolution(FakeScreen(QSize(96, 0))));
     QCOMPARE(ScreenDpiY, 72);
-    QVERIFY(ReadScreenResolution(FixedScreen(QSize(96, 96))));
+    QVERIFY(ReadScreenResolution(FakeScreen(QSize(96, 96))));
     QCOMPARE(ScreenDpiY, 96);
 }
 
